@@ -1,0 +1,98 @@
+// Subprocess runner for the end-to-end tests: fork, chdir into the run directory,
+// standard streams to and from temporary files, wait for the status.
+#include "support/program_run.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace korvane2::testing {
+
+namespace {
+
+std::string make_temp_dir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "korvane2-test.XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  return tmpl;
+}
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+TempDir::TempDir() : path_(make_temp_dir()) {}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void TempDir::write(const std::string& name, const std::string& bytes) const {
+  std::ofstream out(file(name), std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string TempDir::read(const std::string& name) const { return slurp(file(name)); }
+
+bool TempDir::exists(const std::string& name) const {
+  struct stat st;
+  return ::lstat(file(name).c_str(), &st) == 0;
+}
+
+std::vector<std::string> TempDir::entries() const {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+ProgramResult run_korvane2(const TempDir& dir, const RunOptions& options) {
+  TempDir streams;
+  streams.write("in", options.input);
+  const std::string outPath = streams.file("out"), errPath = streams.file("err"), inPath = streams.file("in");
+
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    int in = ::open(inPath.c_str(), O_RDONLY);
+    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || ::chdir(dir.path().c_str()) != 0) _exit(126);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    for (const auto& [k, v] : options.env) ::setenv(k.c_str(), v.c_str(), 1);
+    std::vector<char*> argv;
+    std::string exe = KORVANE2_EXE;
+    argv.push_back(exe.data());
+    std::vector<std::string> args = options.args;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(exe.c_str(), argv.data());
+    _exit(127);
+  }
+  int wstatus = 0;
+  while (::waitpid(pid, &wstatus, 0) < 0) {
+  }
+  ProgramResult r;
+  r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  r.out = slurp(outPath);
+  r.err = slurp(errPath);
+  return r;
+}
+
+}  // namespace korvane2::testing

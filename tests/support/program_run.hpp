@@ -1,0 +1,46 @@
+// Running the built korvane2 in a fresh temporary directory: files in and out as bytes,
+// the standard output, standard error and exit status of the run.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace korvane2::testing {
+
+// A fresh directory below the system's temporary directory, removed with its contents.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  void write(const std::string& name, const std::string& bytes) const;
+  std::string read(const std::string& name) const;
+  bool exists(const std::string& name) const;
+  // Names of the entries of the directory, sorted.
+  std::vector<std::string> entries() const;
+
+ private:
+  std::string path_;
+};
+
+struct ProgramResult {
+  int status = -1;  // exit status, or 128 + signal number
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+struct RunOptions {
+  std::vector<std::string> args{};
+  std::string input{};                       // bytes on standard input (closed after them)
+  std::map<std::string, std::string> env{};  // extra environment variables
+};
+
+// Runs korvane2 with `dir` as its working directory.
+ProgramResult run_korvane2(const TempDir& dir, const RunOptions& options = {});
+
+}  // namespace korvane2::testing
