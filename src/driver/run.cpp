@@ -26,7 +26,7 @@
 #include "rings/ring_table.hpp"
 #include "structure/structure_frame.hpp"
 #include "structure/structure_units.hpp"
-#include "textio/fault_traps.hpp"
+#include "textio/run_signals.hpp"
 #include "textio/units.hpp"
 
 namespace korvane2 {
@@ -111,7 +111,7 @@ int run(int argc, char** argv) {
 
   auto& table = textio::units();
   table.set_arguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
-  textio::install_fault_traps();
+  textio::install_run_signals();
   int status;
   try {
     auto state = std::make_unique<RunState>();
@@ -123,8 +123,8 @@ int run(int argc, char** argv) {
     textio::write_all(STDERR_FILENO, message, sizeof message - 1);
     status = kExitRunTimeFailure;
   }
-  table.end_run();
-  textio::remove_fault_traps();
+  table.end_run(status == kExitComplete);
+  textio::remove_run_signals();
   return status;
 }
 

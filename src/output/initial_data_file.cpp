@@ -52,7 +52,9 @@ void write_trailer(textio::FreeFormatWriter& w, const RunState& s) {
 
 void write_initial_data_file(const RunState& s, const std::string& name) {
   auto& table = textio::units();
-  table.open_unit(kInitialDataUnit, name, textio::OpenStatus::kNone, false);
+  // Written through a temporary file: an earlier initial-data file of the same name is
+  // replaced only by a complete one.
+  table.open_unit(kInitialDataUnit, name, textio::OpenStatus::kNone, false, true);
   textio::FreeFormatWriter w(*table.unit(kInitialDataUnit));
   write_header(w, s);
   for (int j = s.Ibeg; j <= s.NB; ++j) write_body(w, s, j);

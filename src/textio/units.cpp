@@ -2,6 +2,8 @@
 // its file, and the input/output run-time failure reports.
 #include "textio/units.hpp"
 
+#include "textio/run_signals.hpp"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,11 +43,21 @@ std::string trim_name(std::string_view name) {
 
 // ---------------------------------------------------------------------------- Unit
 
-Unit::Unit(int number, std::string name, int fd, dev_t dev, ino_t ino)
-    : CharSource(1 << 16), number_(number), name_(std::move(name)), fd_(fd), dev_(dev), ino_(ino) {}
+Unit::Unit(int number, std::string name, int fd, dev_t dev, ino_t ino, std::string tempName)
+    : CharSource(1 << 16),
+      number_(number),
+      name_(std::move(name)),
+      fd_(fd),
+      dev_(dev),
+      ino_(ino),
+      tempName_(std::move(tempName)) {}
 
 Unit::~Unit() {
   if (fd_ >= 0) ::close(fd_);
+}
+
+void Unit::discard_temporary() const {
+  if (!tempName_.empty()) ::unlink(tempName_.c_str());
 }
 
 long Unit::refill(char* buf, std::size_t cap) {
@@ -92,6 +104,7 @@ void Unit::put_line(std::string_view line) {
 
 bool Unit::flush() {
   if (outLen_ == 0) return true;
+  InterruptHold hold;
   bool ok = write_all(fd_, out_.get(), outLen_);
   outLen_ = 0;
   return ok;
@@ -99,8 +112,15 @@ bool Unit::flush() {
 
 bool Unit::close_file() {
   bool ok = flush();
+  if (!tempName_.empty() && writing_ && ok && ::fsync(fd_) != 0) ok = false;
   if (fd_ >= 0 && ::close(fd_) != 0 && errno != EINTR) ok = false;
   fd_ = -1;
+  if (!tempName_.empty()) {
+    // Nothing written: the named file keeps its contents.
+    if (ok && writing_) ok = ::rename(tempName_.c_str(), name_.c_str()) == 0;
+    if (!ok || !writing_) discard_temporary();
+    tempName_.clear();
+  }
   return ok;
 }
 
@@ -169,7 +189,39 @@ Unit* UnitTable::unit(int number) const {
   return units_[number].get();
 }
 
-int UnitTable::open_unit(int unit, const std::string& name, OpenStatus status, bool errorBranch) {
+namespace {
+
+// A temporary file beside `name` for an atomic replacement, or -1 when the name is not a
+// regular or missing file (a device, a pipe or a symbolic link is written in place) or
+// the directory refuses one.
+int open_temporary_beside(const std::string& name, std::string& tempName) {
+  struct stat st;
+  bool exists = ::lstat(name.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) return -1;
+  std::size_t slash = name.rfind('/');
+  std::string dir = slash == std::string::npos ? "" : name.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+  tempName = dir + "." + base + ".XXXXXX";
+  int fd = ::mkstemp(tempName.data());
+  if (fd < 0) return -1;
+  // The file gets the permissions a newly created or the existing file would have.
+  mode_t mode;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd, mode);
+  return fd;
+}
+
+}  // namespace
+
+int UnitTable::open_unit(int unit, const std::string& name, OpenStatus status, bool errorBranch,
+                         bool replaceAtomically) {
+  InterruptHold hold;
   auto fail = [&](int report, const char* message) -> int {
     if (errorBranch) return report;
     io_failure(report, "OPEN", name, message);
@@ -194,6 +246,17 @@ int UnitTable::open_unit(int unit, const std::string& name, OpenStatus status, b
     return fail(kReportBadName, "file name cannot be used");
   }
 
+  if (replaceAtomically && status == OpenStatus::kNone) {
+    std::string tempName;
+    int fd = open_temporary_beside(name, tempName);
+    if (fd >= 0) {
+      struct stat target;
+      if (::stat(name.c_str(), &target) != 0 && ::fstat(fd, &target) != 0) target = st;
+      units_[unit] = std::make_unique<Unit>(unit, name, fd, target.st_dev, target.st_ino, tempName);
+      return 0;
+    }
+  }
+
   int create = status == OpenStatus::kOld ? 0 : O_CREAT;
   int fd = ::open(name.c_str(), O_RDWR | create | O_CLOEXEC, 0666);
   if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
@@ -214,9 +277,14 @@ int UnitTable::open_unit(int unit, const std::string& name, OpenStatus status, b
 }
 
 void UnitTable::close_unit(int unit) {
+  InterruptHold hold;
   std::unique_ptr<Unit> u = std::move(units_[unit]);
   if (!u) return;
-  if (!u->flush()) io_failure(kReportWriteFault, "WRITE", u->name(), std::strerror(errno));
+  if (!u->flush()) {
+    int error = errno;
+    u->discard_temporary();
+    io_failure(kReportWriteFault, "WRITE", u->name(), std::strerror(error));
+  }
   if (!u->close_file()) io_failure(kReportCloseFault, "CLOSE", u->name(), std::strerror(errno));
 }
 
@@ -228,9 +296,11 @@ void UnitTable::io_failure(int report, const char* statement, const std::string&
   throw RunTermination{1};
 }
 
-void UnitTable::end_run() {
+void UnitTable::end_run(bool complete) {
+  InterruptHold hold;
   for (auto& u : units_) {
-    if (u) u->close_file();
+    if (u && !complete) u->discard_temporary();
+    if (u && (complete || !u->writes_through_temporary())) u->close_file();
     u.reset();
   }
   console_.end_line();
@@ -240,7 +310,11 @@ void UnitTable::end_run() {
 void UnitTable::emergency_flush() const {
   for (const auto& u : units_) {
     if (!u || u->fd() < 0) continue;
-    write_all(u->fd(), u->pending_data(), u->pending_size());
+    if (u->writes_through_temporary()) {
+      u->discard_temporary();
+    } else {
+      write_all(u->fd(), u->pending_data(), u->pending_size());
+    }
     ::close(u->fd());
   }
   if (console_.line_open()) write_all(STDOUT_FILENO, "\r\n", 2);

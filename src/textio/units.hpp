@@ -42,7 +42,7 @@ class Unit final : public CharSource, public LineSink {
  public:
   static constexpr std::size_t kBufferSize = 1 << 18;
 
-  Unit(int number, std::string name, int fd, dev_t dev, ino_t ino);
+  Unit(int number, std::string name, int fd, dev_t dev, ino_t ino, std::string tempName = {});
   ~Unit() override;
 
   int number() const { return number_; }
@@ -54,8 +54,13 @@ class Unit final : public CharSource, public LineSink {
   void write_bytes(const char* data, std::size_t size);
   // Writes out the buffer; returns false when the file refused the bytes.
   bool flush();
-  // Flushes and closes the file descriptor; returns false when either failed.
+  // Flushes and closes the file descriptor; returns false when either failed. A unit
+  // written through a temporary file then puts it in place of the named file.
   bool close_file();
+  // For a unit written through a temporary file: removes that file (the named file keeps
+  // its earlier contents). Uses system calls only.
+  void discard_temporary() const;
+  bool writes_through_temporary() const { return !tempName_.empty(); }
 
   // For the fault handler: the descriptor and the bytes not yet written.
   int fd() const { return fd_; }
@@ -76,6 +81,7 @@ class Unit final : public CharSource, public LineSink {
   bool writing_ = false;
   std::unique_ptr<char[]> out_;
   std::size_t outLen_ = 0;
+  std::string tempName_;  // non-empty: the file written, renamed over name_ when closed
 };
 
 // The console (standard output): each line shown from its second column; CR LF is
@@ -105,8 +111,11 @@ class UnitTable {
 
   // Connects `unit` to the file of the (trimmed, non-blank) name. Without an error branch
   // a failure writes the run-time failure report and throws RunTermination; with one it
-  // returns the report number instead (0 on success).
-  int open_unit(int unit, const std::string& name, OpenStatus status, bool errorBranch);
+  // returns the report number instead (0 on success). With `replaceAtomically` a regular
+  // or missing file is written as a temporary file in the same directory that replaces
+  // it only when the unit is closed, so that a run failing before leaves it as it was.
+  int open_unit(int unit, const std::string& name, OpenStatus status, bool errorBranch,
+                bool replaceAtomically = false);
   // Writes out the buffer, closes the file and frees the unit number.
   void close_unit(int unit);
   // The connected unit, or nullptr.
@@ -118,11 +127,12 @@ class UnitTable {
   [[noreturn]] void io_failure(int report, const char* statement, const std::string& name,
                                const char* message);
 
-  // End of the run: closes every connected unit, ends an open console line.
-  void end_run();
+  // End of the run: closes every connected unit, ends an open console line. After a
+  // failure (`complete` false) a temporary file is removed instead of put in place.
+  void end_run(bool complete);
 
-  // For the fault handler: writes out every buffer and closes every file with system
-  // calls only.
+  // For the signal handlers: writes out every buffer, closes every file and removes a
+  // temporary file, with system calls only.
   void emergency_flush() const;
 
  private:
