@@ -3,7 +3,13 @@
 // the trailer (Ntail, NB, the mass, length and velocity units, ten zeros).
 #include "output/initial_data_file.hpp"
 
+#include <algorithm>
+#include <vector>
+
+#include <omp.h>
+
 #include "textio/free_format_writer.hpp"
+#include "textio/record_buffer.hpp"
 #include "textio/units.hpp"
 
 namespace korvane2 {
@@ -11,6 +17,9 @@ namespace korvane2 {
 namespace {
 
 constexpr int kInitialDataUnit = 5;
+// Body records are laid out in parallel, a batch at a time, and written in their order;
+// a record's lines depend only on its item kinds, so the bytes are those of one writer.
+constexpr int kBodiesPerBatch = 8192;
 
 void write_header(textio::FreeFormatWriter& w, const RunState& s) {
   w.begin_record();
@@ -37,6 +46,25 @@ void write_body(textio::FreeFormatWriter& w, const RunState& s, int j) {
   w.end_record();
 }
 
+void write_bodies(textio::Unit& unit, const RunState& s) {
+  const int threads = std::max(1, omp_get_max_threads());
+  std::vector<textio::RecordBuffer> parts(static_cast<std::size_t>(threads));
+  for (int first = s.Ibeg; first <= s.NB; first += kBodiesPerBatch) {
+    const int last = std::min(s.NB, first + kBodiesPerBatch - 1);
+    const int count = last - first + 1;
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    for (int part = 0; part < threads; ++part) {
+      textio::RecordBuffer& buffer = parts[static_cast<std::size_t>(part)];
+      buffer.clear();
+      textio::FreeFormatWriter w(buffer);
+      const int begin = first + static_cast<int>(static_cast<long>(count) * part / threads);
+      const int end = first + static_cast<int>(static_cast<long>(count) * (part + 1) / threads);
+      for (int j = begin; j < end; ++j) write_body(w, s, j);
+    }
+    for (const auto& buffer : parts) unit.write_bytes(buffer.bytes().data(), buffer.bytes().size());
+  }
+}
+
 void write_trailer(textio::FreeFormatWriter& w, const RunState& s) {
   w.begin_record();
   w.put_integer(s.Ntail);
@@ -55,9 +83,10 @@ void write_initial_data_file(const RunState& s, const std::string& name) {
   // Written through a temporary file: an earlier initial-data file of the same name is
   // replaced only by a complete one.
   table.open_unit(kInitialDataUnit, name, textio::OpenStatus::kNone, false, true);
-  textio::FreeFormatWriter w(*table.unit(kInitialDataUnit));
+  textio::Unit& unit = *table.unit(kInitialDataUnit);
+  textio::FreeFormatWriter w(unit);
   write_header(w, s);
-  for (int j = s.Ibeg; j <= s.NB; ++j) write_body(w, s, j);
+  write_bodies(unit, s);
   write_trailer(w, s);
   table.close_unit(kInitialDataUnit);
 }

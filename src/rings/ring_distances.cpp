@@ -14,11 +14,14 @@ namespace korvane2 {
 
 namespace {
 
-// Measures of a sweep can only be trusted while squares neither overflow nor underflow.
+// A pair whose rounded x (or y, z) difference exceeds the bound by more than this
+// relative margin cannot have a rounded distance within the bound: the rounding errors
+// are a few ulps, as long as the square of the difference neither overflows nor
+// underflows. Coordinates are therefore checked against kLargestSafeCoordinate, and a
+// difference below kSmallestSafeDifference (whose square may underflow, giving a
+// distance smaller than the difference) is never taken as a reason to skip a pair.
 constexpr double kLargestSafeCoordinate = 1e150;
-constexpr double kSmallestSafeDistance = 1e-140;
-// A pair whose rounded x difference exceeds the bound by more than this relative margin
-// cannot have a rounded distance within the bound (the rounding errors are a few ulps).
+constexpr double kSmallestSafeDifference = 1e-140;
 constexpr double kPruneMargin = 1.0 + 1e-14;
 constexpr int kSweepThreshold = 64;
 
@@ -39,8 +42,7 @@ ClosestPair all_pairs(const double* x, const double* y, const double* z, int fir
   return best;
 }
 
-bool sweep_is_safe(const double* x, const double* y, const double* z, int first, int last, double bound) {
-  if (!(bound >= kSmallestSafeDistance)) return false;
+bool sweep_is_safe(const double* x, const double* y, const double* z, int first, int last) {
   for (int c = first; c <= last; ++c)
     if (std::fabs(x[c]) > kLargestSafeCoordinate || std::fabs(y[c]) > kLargestSafeCoordinate ||
         std::fabs(z[c]) > kLargestSafeCoordinate)
@@ -61,7 +63,10 @@ ClosestPair sweep(const double* x, const double* y, const double* z, int first, 
 #pragma omp for schedule(static) nowait
     for (int p = 0; p < n; ++p) {
       const int a = order[p];
-      double limit = (best.found ? std::min(bound, best.dist) : bound) * kPruneMargin;
+      auto limit_of = [&] {
+        return std::max((best.found ? std::min(bound, best.dist) : bound) * kPruneMargin, kSmallestSafeDifference);
+      };
+      double limit = limit_of();
       for (int q = p + 1; q < n; ++q) {
         const int b = order[q];
         if (x[b] - x[a] > limit) break;
@@ -69,7 +74,7 @@ ClosestPair sweep(const double* x, const double* y, const double* z, int first, 
         double d = pair_distance(x, y, z, a, b);
         if (d <= bound) {
           consider(best, d, a, b);
-          limit = std::min(bound, best.dist) * kPruneMargin;
+          limit = limit_of();
         }
       }
     }
@@ -86,7 +91,7 @@ ClosestPair closest_pair(const double* x, const double* y, const double* z, int 
   // Neighbours along the ring give a distance the minimum cannot exceed.
   double bound = std::numeric_limits<double>::infinity();
   for (int c = first; c < last; ++c) bound = std::min(bound, pair_distance(x, y, z, c, c + 1));
-  if (!sweep_is_safe(x, y, z, first, last, bound)) return all_pairs(x, y, z, first, last);
+  if (!sweep_is_safe(x, y, z, first, last)) return all_pairs(x, y, z, first, last);
   return sweep(x, y, z, first, last, bound);
 }
 

@@ -1,0 +1,192 @@
+// Benchmarks of the kernels that decide the run time of a large ring: the rotation
+// chains of the final build, the closing residual, the distance search, the double-to-
+// text conversion and the free-format writer, and the whole ring construction against
+// the literal step-by-step algorithm.
+#include <benchmark/benchmark.h>
+#include <omp.h>
+
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "driver/parameters.hpp"
+#include "driver/run_state.hpp"
+#include "rings/literal_ring.hpp"
+#include "rings/ring_distances.hpp"
+#include "rings/ring_iteration.hpp"
+#include "rings/ring_quantities.hpp"
+#include "rings/rotation_chains.hpp"
+#include "textio/double_text.hpp"
+#include "textio/free_format_writer.hpp"
+
+namespace korvane2 {
+namespace {
+
+// A ring of N3 bodies that converges in a few steps (N3 = 12 converges at step 6).
+RunState ring_state(int n3) {
+  RunState s;
+  s.NRing = 1;
+  s.N30 = n3;
+  s.Mstr = 2.0e30;
+  s.Fcen = 0.999;
+  s.R1au = 1.0;
+  s.Ecc = 0.1;
+  s.dRr = 0.5;
+  s.FN3 = 1.0;
+  s.okf0 = 0.9;
+  s.Ctilt = 0.3;
+  s.EPS = 1e-10;
+  set_constants(s);
+  derive_global_quantities(s);
+  start_ring(s, 1);
+  compute_ring_quantities(s, 1);
+  return s;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+void BM_RingChains(benchmark::State& state) {
+  const int n3 = static_cast<int>(state.range(0));
+  const auto path = static_cast<KernelPath>(state.range(1));
+  if (!kernel_path_available(path)) {
+    state.SkipWithError("kernel path not available on this processor");
+    return;
+  }
+  RunState s = ring_state(n3);
+  ConicPoints c;
+  compute_conic_points(n3, s.Delta, s.Qe, s.Rper, s.Vper, c);
+  StepRotation R{std::cos(0.95 * s.Delta), std::sin(0.95 * s.Delta), std::cos(0.3 * s.Delta), std::sin(0.3 * s.Delta)};
+  for (RowPair* a : {&s.Xr, &s.Yr, &s.Zr}) a->resize(static_cast<std::size_t>(n3) + 2);
+  RingStateRows out{{s.Xr.row[0].data(), s.Xr.row[1].data()},
+                    {s.Yr.row[0].data(), s.Yr.row[1].data()},
+                    {s.Zr.row[0].data(), s.Zr.row[1].data()}};
+  for (auto _ : state) {
+    build_ring_chains(c, n3, R, out, path);
+    benchmark::DoNotOptimize(s.Xr.row[0].data());
+  }
+  // N3 (N3 + 1) / 2 rotations per row, two rows.
+  const double rotations = static_cast<double>(n3) * (n3 + 1);
+  state.counters["rotations/s"] = benchmark::Counter(rotations, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_RingChains)
+    ->ArgsProduct({{3000, 10000, 30000}, {static_cast<int>(KernelPath::kGeneric), static_cast<int>(KernelPath::kAvx2),
+                                           static_cast<int>(KernelPath::kAvx512)}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_ClosingResidual(benchmark::State& state) {
+  const int n3 = static_cast<int>(state.range(0));
+  RunState s = ring_state(n3);
+  ConicPoints c;
+  compute_conic_points(n3, s.Delta, s.Qe, s.Rper, s.Vper, c);
+  StepRotation R{std::cos(0.95 * s.Delta), std::sin(0.95 * s.Delta), std::cos(0.3 * s.Delta), std::sin(0.3 * s.Delta)};
+  for (auto _ : state) benchmark::DoNotOptimize(closing_residual(c, n3, R));
+  state.counters["rotations/s"] = benchmark::Counter(n3, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ClosingResidual)->Arg(30000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void BM_ClosestPair(benchmark::State& state) {
+  const int n3 = static_cast<int>(state.range(0));
+  RunState s = ring_state(n3);
+  iterate_ring(s);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(closest_pair(s.Xr.row[0].data(), s.Yr.row[0].data(), s.Zr.row[0].data(), 2, n3 + 1));
+  state.counters["bodies/s"] = benchmark::Counter(n3, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ClosestPair)->Arg(3000)->Arg(30000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LiteralDistanceLoop(benchmark::State& state) {
+  const int n3 = static_cast<int>(state.range(0));
+  RunState s = ring_state(n3);
+  iterate_ring(s);
+  for (auto _ : state) {
+    literal::DistanceState st;
+    literal::ring_distances(s.Xr.row[0].data(), s.Yr.row[0].data(), s.Zr.row[0].data(), n3, 1, st);
+    benchmark::DoNotOptimize(st);
+  }
+}
+BENCHMARK(BM_LiteralDistanceLoop)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+std::vector<double> sample_doubles() {
+  std::mt19937_64 rng(12345);
+  std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-30, 30);
+  std::vector<double> v(4096);
+  for (double& d : v) d = std::ldexp(mantissa(rng), exponent(rng));
+  return v;
+}
+
+void BM_FreeFormatDoubleText(benchmark::State& state) {
+  std::vector<double> v = sample_doubles();
+  char buf[32];
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(textio::format_free_double(v[i++ & 4095], buf));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FreeFormatDoubleText);
+
+// A sink that only counts bytes, so the writer alone is measured.
+class CountingSink final : public textio::LineSink {
+ public:
+  void put_line(std::string_view line) override { bytes += line.size() + 2; }
+  std::size_t bytes = 0;
+};
+
+void BM_BodyRecords(benchmark::State& state) {
+  const int bodies = static_cast<int>(state.range(0));
+  std::vector<double> v = sample_doubles();
+  CountingSink sink;
+  textio::FreeFormatWriter w(sink);
+  for (auto _ : state) {
+    std::size_t i = 0;
+    for (int j = 0; j < bodies; ++j) {
+      w.begin_record();
+      for (int k = 0; k < 15; ++k) w.put_double(v[i++ & 4095]);
+      w.end_record();
+    }
+  }
+  benchmark::DoNotOptimize(sink.bytes);
+  state.counters["doubles/s"] = benchmark::Counter(15.0 * bodies, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_BodyRecords)->Arg(30001)->Unit(benchmark::kMillisecond);
+
+// The ring construction of the program (iteration and distances) against the literal
+// algorithm on the same ring, each run once per iteration; the ratio is the speed-up.
+void BM_RingFastVersusLiteral(benchmark::State& state) {
+  const int n3 = static_cast<int>(state.range(0));
+  double literalSeconds = 0.0, fastSeconds = 0.0;
+  int steps = 0;
+  for (auto _ : state) {
+    RunState s = ring_state(n3);
+    literal::RingIterationInput in = literal::iteration_input(s);
+    auto t0 = std::chrono::steady_clock::now();
+    literal::RingIterationResult lit = literal::iterate_ring(in);
+    literal::DistanceState st = literal::distance_state(s);
+    literal::ring_distances(lit.Xr.row[0].data(), lit.Yr.row[0].data(), lit.Zr.row[0].data(), n3, 1, st);
+    literalSeconds += seconds_since(t0);
+
+    t0 = std::chrono::steady_clock::now();
+    iterate_ring(s);
+    measure_ring_distances(s, 1);
+    fastSeconds += seconds_since(t0);
+    steps = s.I1m;
+    if (std::memcmp(lit.Yr.row[0].data(), s.Yr.row[0].data(), sizeof(double) * (n3 + 3)) != 0 || st.Rmin != s.Rmin)
+      state.SkipWithError("the fast ring differs from the literal one");
+  }
+  state.counters["steps"] = steps;
+  state.counters["literal_s"] = literalSeconds / static_cast<double>(state.iterations());
+  state.counters["fast_s"] = fastSeconds / static_cast<double>(state.iterations());
+  state.counters["speedup"] = literalSeconds / fastSeconds;
+}
+BENCHMARK(BM_RingFastVersusLiteral)->Arg(3000)->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+}  // namespace korvane2
+
+BENCHMARK_MAIN();
