@@ -1,4 +1,5 @@
-// Descriptions of the read statuses, used by the diagnostics that name a failed field.
+// Descriptions of the read statuses, used by the diagnostics that name a failed field
+// of the parameter file or of the ring table.
 #include "textio/read_status.hpp"
 
 namespace korvane2::textio {
