@@ -66,9 +66,11 @@ struct RunState {
   std::int32_t I1m = 0;
 
   // Ring table diagnostics: whether the body count in force for the ring was read from
-  // the table, and the table lines already warned about as unreadable.
+  // the table, the table lines already warned about as unreadable, and whether a table
+  // that exists but cannot be opened was warned about.
   bool ringN3FromTable = false;
   std::vector<long> warnedTableLines;
+  bool warnedTableUnopenable = false;
 
   // Ring distances.
   double d23 = 0.0, Rmin = 0.0;

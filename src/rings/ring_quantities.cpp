@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "driver/memory_check.hpp"
 #include "rings/refusal.hpp"
 
 namespace korvane2 {
@@ -35,9 +36,15 @@ void compute_ring_quantities(RunState& s, int Iring) {
     refuse_ring(Iring, "the body count N3 = " + std::to_string(s.N3) + " (from " +
                            (s.ringN3FromTable ? "the ring table rngtbinp.dat" : "Korvane2.dat") +
                            ") is below 1; a ring needs at least one body");
-  if (s.N3 > std::numeric_limits<std::int32_t>::max() - s.NB)
+  // The body total and the ring's column numbers (up to N3 + 2) must fit 32 bits.
+  if (static_cast<std::int64_t>(s.NB) + s.N3 + 2 > std::numeric_limits<std::int32_t>::max())
     refuse_ring(Iring, "the body total NB = " + std::to_string(s.NB) + " + N3 = " + std::to_string(s.N3) +
                            " does not fit a 32-bit integer");
+
+  // Conic points (4 rows), ring states (6 rows) and the structure arrays that grow with
+  // the ring (about 20 doubles per body), checked before any work on the ring.
+  check_memory_for(30.0 * 8.0 * (static_cast<double>(s.N3) + 3.0) +
+                   20.0 * 8.0 * (static_cast<double>(s.NB) + static_cast<double>(s.N3)));
 
   if (Iring != 1) s.NBprev = s.NB;
   s.NB = s.NB + s.N3;

@@ -2,6 +2,7 @@
 // never stop the run.
 #include "rings/ring_table.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +30,18 @@ void warn_unreadable(RunState& s, long line, int item, int Iring, int status) {
   textio::write_all(STDERR_FILENO, text.data(), text.size());
 }
 
+// A missing table is an ordinary run; one that exists but cannot be read (a directory,
+// no permission) is worth one warning.
+void warn_unopenable(RunState& s, const std::string& name) {
+  struct stat st;
+  if (s.warnedTableUnopenable || ::stat(name.c_str(), &st) != 0) return;
+  s.warnedTableUnopenable = true;
+  std::string text = "korvane2: warning: " + name + " exists but cannot be read as the ring table" +
+                     (S_ISDIR(st.st_mode) ? " (it is a directory)" : "") +
+                     "; every ring is built from Korvane2.dat alone\n";
+  textio::write_all(STDERR_FILENO, text.data(), text.size());
+}
+
 // One free-format record; false at the first failed step.
 bool read_record(RunState& s, textio::CharSource& in, int Iring) {
   textio::FreeFormatReader r;
@@ -53,7 +66,11 @@ bool read_record(RunState& s, textio::CharSource& in, int Iring) {
 void read_ring_table(RunState& s, int Iring) {
   auto& table = textio::units();
   s.ringN3FromTable = false;
-  if (table.open_unit(kTableUnit, textio::trim_name(view(s.fnInp)), textio::OpenStatus::kOld, true) != 0) return;
+  const std::string name = textio::trim_name(view(s.fnInp));
+  if (table.open_unit(kTableUnit, name, textio::OpenStatus::kOld, true) != 0) {
+    warn_unopenable(s, name);
+    return;
+  }
   textio::CharSource& in = *table.unit(kTableUnit);
   for (int Jrec = 1; Jrec <= Iring; ++Jrec)
     if (!read_record(s, in, Iring)) return;

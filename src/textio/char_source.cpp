@@ -9,10 +9,21 @@ namespace korvane2::textio {
 
 CharSource::CharSource(std::size_t bufferSize) : buf_(std::max<std::size_t>(bufferSize, 1)) {}
 
-void CharSource::discard_buffer() {
-  pos_ = len_ = 0;
-  atEnd_ = false;
-  lfAppended_ = false;
+bool CharSource::skip_line() {
+  // Searched a buffer at a time: a hostile file may hold a gigabyte in one line.
+  while (peek() != kEnd) {
+    const char* begin = buf_.data() + pos_;
+    const void* lf = std::memchr(begin, '\n', len_ - pos_);
+    if (lf) {
+      pos_ += static_cast<std::size_t>(static_cast<const char*>(lf) - begin) + 1;
+      lastByte_ = '\n';
+      ++line_;
+      return true;
+    }
+    lastByte_ = static_cast<unsigned char>(buf_[len_ - 1]);
+    pos_ = len_;
+  }
+  return false;
 }
 
 int CharSource::slow_peek() {

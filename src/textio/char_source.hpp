@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,8 @@ class CharSource {
     }
     return c;
   }
+  // Consumes the bytes up to and including the next LF; false when the data ended first.
+  bool skip_line();
   // Number of the line the next byte belongs to, counted from 1.
   long line_number() const { return line_; }
   // True when a read of the underlying file failed (as opposed to reaching its end).
@@ -42,8 +45,6 @@ class CharSource {
   // Fills buf with up to cap bytes; returns the count, 0 at the end of the data, or -1
   // when the data cannot be read.
   virtual long refill(char* buf, std::size_t cap) = 0;
-  // Forgets buffered bytes, e.g. after the owner moved the underlying file position.
-  void discard_buffer();
 
  private:
   int slow_peek();

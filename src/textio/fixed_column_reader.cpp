@@ -129,14 +129,7 @@ int FixedColumnReader::end_read() {
   if (!transferred_ && source_->peek() == CharSource::kEnd) {
     return source_->failed() ? kReadFault : kReadEndOfFile;
   }
-  for (;;) {
-    const int c = source_->get();
-    if (c == '\n') break;
-    if (c == CharSource::kEnd) {
-      if (source_->failed()) return kReadFault;
-      break;
-    }
-  }
+  if (!source_->skip_line() && source_->failed()) return kReadFault;
   return kReadOk;
 }
 

@@ -26,13 +26,7 @@ int FreeFormatReader::begin_read(CharSource& source) {
 
 // Passes over the rest of the current line up to and including its LF. Returns false when
 // the file could not be read.
-bool FreeFormatReader::skip_line() {
-  for (;;) {
-    const int c = source_->get();
-    if (c == '\n') return true;
-    if (c == CharSource::kEnd) return !source_->failed();
-  }
-}
+bool FreeFormatReader::skip_line() { return source_->skip_line() || !source_->failed(); }
 
 // Reads the next value from the file into valueText_ and records the character that
 // ended it. isNull is set when the value is empty.

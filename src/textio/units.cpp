@@ -266,6 +266,8 @@ int UnitTable::open_unit(int unit, const std::string& name, OpenStatus status, b
   if (fd < 0) {
     if (errno == EACCES || errno == EPERM) return fail(kReportAccessDenied, "permission to access file denied");
     if (errno == ENOENT && status == OpenStatus::kOld) return fail(kReportNotFound, "file not found");
+    if (errno == ENOENT || errno == ENOTDIR) return fail(kReportBadName, "file name cannot be used: no such directory");
+    if (errno == ENAMETOOLONG) return fail(kReportBadName, "file name cannot be used: name too long");
     return fail(kReportBadName, "file name cannot be used");
   }
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,6 +85,10 @@ ProgramResult run_korvane2(const TempDir& dir, const RunOptions& options) {
     argv.push_back(nullptr);
     ::execv(exe.c_str(), argv.data());
     _exit(127);
+  }
+  if (options.signal != 0) {
+    ::usleep(static_cast<useconds_t>(options.signalAfterMs) * 1000);
+    ::kill(pid, options.signal);
   }
   int wstatus = 0;
   while (::waitpid(pid, &wstatus, 0) < 0) {

@@ -38,6 +38,8 @@ struct RunOptions {
   std::vector<std::string> args{};
   std::string input{};                       // bytes on standard input (closed after them)
   std::map<std::string, std::string> env{};  // extra environment variables
+  int signal = 0;                            // sent to the run after signalAfterMs, if not 0
+  int signalAfterMs = 0;
 };
 
 // Runs korvane2 with `dir` as its working directory.

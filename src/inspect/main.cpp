@@ -1,0 +1,2 @@
+// Entry point of korvane2-inspect.
+int main() { return 0; }

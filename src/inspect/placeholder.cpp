@@ -1,0 +1,1 @@
+// Placeholder until the inspector's code exists.
