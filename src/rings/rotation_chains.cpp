@@ -1,9 +1,10 @@
-// Rotation chain kernels. A block holds 16 chains of consecutive columns, positions and
-// velocities side by side (four independent 8-lane vectors per component, kept in
-// registers); all lanes are turned together the length of the shortest chain, then once
-// more per further lane, each lane being stored when its chain is complete. Every lane
-// performs exactly the scalar operations of the step rotation, so the vector width and
-// the distribution of blocks over threads cannot change a bit of the result.
+// Rotation chain kernels. A block holds 2·L chains of consecutive columns (L the lanes
+// of the vector type of the instruction set), positions and velocities side by side:
+// four independent vectors per component, kept in registers. All lanes are turned
+// together the length of the shortest chain, then once more per further lane, each lane
+// being stored when its chain is complete. Every lane performs exactly the scalar
+// operations of the step rotation, so neither the vector width, nor the block size, nor
+// the distribution of blocks over threads can change a bit of the result.
 #include "rings/rotation_chains.hpp"
 
 #include <cstring>
@@ -12,15 +13,9 @@ namespace korvane2 {
 
 namespace {
 
+typedef double v2d __attribute__((vector_size(16)));
+typedef double v4d __attribute__((vector_size(32)));
 typedef double v8d __attribute__((vector_size(64)));
-
-constexpr int kLanes = 8;
-constexpr int kBlockChains = 2 * kLanes;  // chains of one row in a block
-
-struct BlockState {
-  // Vectors 0,1: positions of chains 0..15; vectors 2,3: velocities of chains 0..15.
-  v8d x[4], y[4], z[4];
-};
 
 struct BlockJob {
   const ConicPoints* c;
@@ -29,10 +24,21 @@ struct BlockJob {
   RingStateRows out;
 };
 
-inline __attribute__((always_inline)) void turn_block(BlockState& b, const StepRotation& R, long times) {
-  v8d x0 = b.x[0], x1 = b.x[1], x2 = b.x[2], x3 = b.x[3];
-  v8d y0 = b.y[0], y1 = b.y[1], y2 = b.y[2], y3 = b.y[3];
-  v8d z0 = b.z[0], z1 = b.z[1], z2 = b.z[2], z3 = b.z[3];
+template <typename V>
+struct Block {
+  static constexpr int kLanes = sizeof(V) / sizeof(double);
+  static constexpr int kChains = 2 * kLanes;  // chains of one row
+  // Vectors 0,1: positions of the chains; vectors 2,3: their velocities.
+  V x[4], y[4], z[4];
+
+  double& lane(V* v, int row, int chain) { return v[row * 2 + chain / kLanes][chain % kLanes]; }
+};
+
+template <typename V>
+inline __attribute__((always_inline)) void turn_block(Block<V>& b, const StepRotation& R, long times) {
+  V x0 = b.x[0], x1 = b.x[1], x2 = b.x[2], x3 = b.x[3];
+  V y0 = b.y[0], y1 = b.y[1], y2 = b.y[2], y3 = b.y[3];
+  V z0 = b.z[0], z1 = b.z[1], z2 = b.z[2], z3 = b.z[3];
   for (long t = 0; t < times; ++t) {
     R.apply(x0, y0, z0);
     R.apply(x1, y1, z1);
@@ -44,58 +50,58 @@ inline __attribute__((always_inline)) void turn_block(BlockState& b, const StepR
   b.z[0] = z0, b.z[1] = z1, b.z[2] = z2, b.z[3] = z3;
 }
 
-inline double lane(const v8d* v, int row, int chain) {
-  return v[row * 2 + chain / kLanes][chain % kLanes];
-}
-
-void store_lane(const BlockState& b, const BlockJob& job, int column, int chain) {
+template <typename V>
+void store_lane(Block<V>& b, const BlockJob& job, int column, int chain) {
   for (int row = 0; row < 2; ++row) {
-    job.out.x[row][column] = lane(b.x, row, chain);
-    job.out.y[row][column] = lane(b.y, row, chain);
-    job.out.z[row][column] = lane(b.z, row, chain);
+    job.out.x[row][column] = b.lane(b.x, row, chain);
+    job.out.y[row][column] = b.lane(b.y, row, chain);
+    job.out.z[row][column] = b.lane(b.z, row, chain);
   }
 }
 
-// Block of columns c0..c0+15 (those up to N3+2): column c starts from conic point c-1
-// and is turned c-2 times.
+// Block of columns c0 .. c0 + kChains - 1 (those up to N3+2): column c starts from
+// conic point c-1 and is turned c-2 times.
+template <typename V>
 inline __attribute__((always_inline)) void run_block(const BlockJob& job, int c0) {
+  using B = Block<V>;
   const ConicPoints& c = *job.c;
   const int last = job.N3 + 2;
-  BlockState b;
+  B b;
   std::memset(&b, 0, sizeof b);
-  for (int chain = 0; chain < kBlockChains; ++chain) {
-    int column = c0 + chain;
-    if (column > last) break;
-    int v = chain / kLanes, l = chain % kLanes;
-    b.x[v][l] = c.x[column - 1];
-    b.y[v][l] = c.y[column - 1];
-    b.x[2 + v][l] = c.vx[column - 1];
-    b.y[2 + v][l] = c.vy[column - 1];
+  for (int chain = 0; chain < B::kChains && c0 + chain <= last; ++chain) {
+    const int column = c0 + chain;
+    b.lane(b.x, 0, chain) = c.x[column - 1];
+    b.lane(b.y, 0, chain) = c.y[column - 1];
+    b.lane(b.x, 1, chain) = c.vx[column - 1];
+    b.lane(b.y, 1, chain) = c.vy[column - 1];
   }
   turn_block(b, job.R, c0 - 2);
   store_lane(b, job, c0, 0);
-  for (int chain = 1; chain < kBlockChains && c0 + chain <= last; ++chain) {
+  for (int chain = 1; chain < B::kChains && c0 + chain <= last; ++chain) {
     turn_block(b, job.R, 1);
     store_lane(b, job, c0 + chain, chain);
   }
 }
 
-void run_block_generic(const BlockJob& job, int c0) { run_block(job, c0); }
-__attribute__((target("avx2"))) void run_block_avx2(const BlockJob& job, int c0) { run_block(job, c0); }
-__attribute__((target("avx512f"))) void run_block_avx512(const BlockJob& job, int c0) { run_block(job, c0); }
+struct Kernel {
+  void (*run)(const BlockJob&, int);
+  int chainsPerBlock;
+};
 
-using BlockKernel = void (*)(const BlockJob&, int);
+void run_block_generic(const BlockJob& job, int c0) { run_block<v2d>(job, c0); }
+__attribute__((target("avx2"))) void run_block_avx2(const BlockJob& job, int c0) { run_block<v4d>(job, c0); }
+__attribute__((target("avx512f"))) void run_block_avx512(const BlockJob& job, int c0) { run_block<v8d>(job, c0); }
 
-BlockKernel select_kernel(KernelPath path) {
+Kernel kernel_for(KernelPath path) {
   if (path == KernelPath::kAuto) {
-    if (kernel_path_available(KernelPath::kAvx512)) return run_block_avx512;
-    if (kernel_path_available(KernelPath::kAvx2)) return run_block_avx2;
-    return run_block_generic;
+    if (kernel_path_available(KernelPath::kAvx512)) path = KernelPath::kAvx512;
+    else if (kernel_path_available(KernelPath::kAvx2)) path = KernelPath::kAvx2;
+    else path = KernelPath::kGeneric;
   }
   switch (path) {
-    case KernelPath::kAvx512: return run_block_avx512;
-    case KernelPath::kAvx2: return run_block_avx2;
-    default: return run_block_generic;
+    case KernelPath::kAvx512: return {run_block_avx512, Block<v8d>::kChains};
+    case KernelPath::kAvx2: return {run_block_avx2, Block<v4d>::kChains};
+    default: return {run_block_generic, Block<v2d>::kChains};
   }
 }
 
@@ -117,13 +123,13 @@ double closing_residual(const ConicPoints& c, int N3, const StepRotation& R) {
 
 void build_ring_chains(const ConicPoints& c, int N3, const StepRotation& R, RingStateRows out, KernelPath path) {
   BlockJob job{&c, N3, R, out};
-  BlockKernel kernel = select_kernel(path);
-  const int blocks = (N3 + kBlockChains - 1) / kBlockChains;
+  const Kernel kernel = kernel_for(path);
+  const int blocks = (N3 + kernel.chainsPerBlock - 1) / kernel.chainsPerBlock;
   // Longest chains first, handed out one block at a time, so both cores finish together.
 #pragma omp parallel for schedule(dynamic, 1)
   for (int i = 0; i < blocks; ++i) {
-    int block = blocks - 1 - i;
-    kernel(job, 3 + block * kBlockChains);
+    const int block = blocks - 1 - i;
+    kernel.run(job, 3 + block * kernel.chainsPerBlock);
   }
 }
 

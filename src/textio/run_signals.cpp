@@ -47,7 +47,11 @@ void on_interrupt(int signal) {
   _exit(128 + signal);
 }
 
-void set_handler(int signal, void (*handler)(int, siginfo_t*, void*), void (*simple)(int)) {
+// The handlers in force before the run, put back when it ends.
+struct sigaction previous[3];
+constexpr int kSignals[3] = {SIGFPE, SIGINT, SIGTERM};
+
+void set_handler(int signal, void (*handler)(int, siginfo_t*, void*), void (*simple)(int), struct sigaction* old) {
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
   if (handler) {
@@ -59,15 +63,15 @@ void set_handler(int signal, void (*handler)(int, siginfo_t*, void*), void (*sim
   sigemptyset(&action.sa_mask);
   sigaddset(&action.sa_mask, SIGINT);
   sigaddset(&action.sa_mask, SIGTERM);
-  sigaction(signal, &action, nullptr);
+  sigaction(signal, &action, old);
 }
 
 }  // namespace
 
 void install_run_signals() {
-  set_handler(SIGFPE, on_arithmetic_fault, nullptr);
-  set_handler(SIGINT, nullptr, on_interrupt);
-  set_handler(SIGTERM, nullptr, on_interrupt);
+  set_handler(SIGFPE, on_arithmetic_fault, nullptr, &previous[0]);
+  set_handler(SIGINT, nullptr, on_interrupt, &previous[1]);
+  set_handler(SIGTERM, nullptr, on_interrupt, &previous[2]);
   feclearexcept(FE_ALL_EXCEPT);
   feenableexcept(kTrappedFaults);
 }
@@ -75,7 +79,7 @@ void install_run_signals() {
 void remove_run_signals() {
   fedisableexcept(kTrappedFaults);
   feclearexcept(FE_ALL_EXCEPT);
-  for (int signal : {SIGFPE, SIGINT, SIGTERM}) set_handler(signal, nullptr, SIG_DFL);
+  for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &previous[i], nullptr);
 }
 
 InterruptHold::InterruptHold() {

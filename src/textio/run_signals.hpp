@@ -12,7 +12,7 @@ namespace korvane2::textio {
 // inherit them) and installs the handlers of SIGFPE, SIGINT and SIGTERM.
 void install_run_signals();
 
-// Disables the traps and restores the default handlers.
+// Disables the traps and puts back the handlers in force before the run.
 void remove_run_signals();
 
 // Holds SIGINT and SIGTERM back while the unit table changes, so that their handler
