@@ -152,7 +152,7 @@ std::string reference_d13_6(const ExactDecimal& x) {
     r6 = round_text(r17.digits, r17.exponent, 6);
   }
   std::string exponent = three_digit_exponent(r6.exponent);
-  if (std::abs(r6.exponent) <= 99) exponent = "D" + exponent.substr(0, 1) + exponent.substr(2);
+  if (std::abs(r6.exponent) <= 99) exponent = std::string("D").append(exponent, 0, 1).append(exponent, 2);
   const bool minus = x.negative && !x.digits.empty();
   return std::string(minus ? " -" : "  ") + "." + r6.digits + exponent;
 }

@@ -327,9 +327,9 @@ TEST(RealConversionRounding, LongDigitStringsBeyondTheKeptDigits) {
   expect_converts(digits + "E" + std::to_string(mid.exponent - 3000), 1.0);
   expect_converts(digits + "1E" + std::to_string(mid.exponent - 3001), std::nextafter(1.0, 2.0));
   // a long run of zeros before the significant digits
-  expect_converts("0." + std::string(2000, '0') + "15E2001", 1.5);
+  expect_converts(std::string("0.").append(2000, '0').append("15E2001"), 1.5);
   // many integer digits
-  expect_converts("1" + std::string(400, '0') + "E-400", 1.0);
+  expect_converts(std::string("1").append(400, '0').append("E-400"), 1.0);
 }
 
 // Correctly rounding library conversion of a text with an explicit exponent, under a held
