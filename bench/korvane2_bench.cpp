@@ -10,9 +10,9 @@
 #include <random>
 #include <string>
 
-#include "driver/parameters.hpp"
 #include "driver/run_state.hpp"
 #include "rings/literal_ring.hpp"
+#include "support/structure_setup.hpp"
 #include "rings/ring_distances.hpp"
 #include "rings/ring_iteration.hpp"
 #include "rings/ring_quantities.hpp"
@@ -25,23 +25,10 @@ namespace {
 
 // A ring of N3 bodies that converges in a few steps (N3 = 12 converges at step 6).
 RunState ring_state(int n3) {
-  RunState s;
-  s.NRing = 1;
-  s.N30 = n3;
-  s.Mstr = 2.0e30;
-  s.Fcen = 0.999;
-  s.R1au = 1.0;
-  s.Ecc = 0.1;
-  s.dRr = 0.5;
-  s.FN3 = 1.0;
-  s.okf0 = 0.9;
-  s.Ctilt = 0.3;
-  s.EPS = 1e-10;
-  set_constants(s);
-  derive_global_quantities(s);
-  start_ring(s, 1);
-  compute_ring_quantities(s, 1);
-  return s;
+  testing::StructureParameters p;
+  p.N30 = n3;
+  p.Fcen = 0.999;
+  return testing::first_ring_state(p);
 }
 
 double seconds_since(std::chrono::steady_clock::time_point t0) {

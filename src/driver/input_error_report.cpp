@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "driver/parameter_echo.hpp"
 #include "driver/text12.hpp"
 #include "textio/free_format_writer.hpp"
 #include "textio/read_status.hpp"
@@ -21,15 +22,7 @@ void write_echo(textio::LineSink& sink, const RunState& s) {
   textio::FreeFormatWriter w(sink);
   w.begin_record();
   w.put_text("*01KV Error reading file Korvane2.dat *** ");
-  w.put_integer(s.NRing);
-  w.put_integer(s.N30);
-  for (double v : {s.Mstr, s.Fcen, s.R1au, s.Ecc, s.dRr, s.FN3, s.okf0, s.Ctilt, s.EPS}) w.put_double(v);
-  w.put_integer(s.Irot);
-  w.put_double(s.Incl);
-  w.put_double(s.Rho);
-  w.put_double(s.Phead);
-  w.put_text(view(s.fnIni));
-  w.put_integer(s.Ntail);
+  put_parameter_values(w, s, ItabInEcho::kLeftOut);
   w.end_record();
 }
 

@@ -1,6 +1,7 @@
 // Closing section of the report file, eleven free-format records on unit 3.
 #include "output/structure_report.hpp"
 
+#include "driver/parameter_echo.hpp"
 #include "driver/text12.hpp"
 #include "textio/free_format_writer.hpp"
 #include "textio/units.hpp"
@@ -56,16 +57,7 @@ void write_structure_report(const RunState& s) {
   w.end_record();
 
   w.begin_record();
-  w.put_integer(s.NRing);
-  w.put_integer(s.N30);
-  for (double v : {s.Mstr, s.Fcen, s.R1au, s.Ecc, s.dRr, s.FN3, s.okf0, s.Ctilt, s.EPS}) w.put_double(v);
-  w.put_integer(s.Irot);
-  w.put_integer(s.Itab);
-  w.put_double(s.Incl);
-  w.put_double(s.Rho);
-  w.put_double(s.Phead);
-  w.put_text(view(s.fnIni));
-  w.put_integer(s.Ntail);
+  put_parameter_values(w, s, ItabInEcho::kIncluded);
   w.end_record();
 
   textio::units().close_unit(kReportUnit);

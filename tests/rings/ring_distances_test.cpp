@@ -15,6 +15,7 @@
 
 #include "driver/parameters.hpp"
 #include "rings/literal_ring.hpp"
+#include "support/structure_setup.hpp"
 #include "rings/ring_distances.hpp"
 #include "rings/ring_iteration.hpp"
 #include "rings/ring_quantities.hpp"
@@ -155,22 +156,13 @@ class RingDistancesComputedRing : public ::testing::TestWithParam<ComputedRing> 
 
 TEST_P(RingDistancesComputedRing, MatchesTheDoubleLoop) {
   const ComputedRing& c = GetParam();
-  RunState s;
-  s.NRing = 1;
-  s.N30 = c.N3;
-  s.Mstr = 2e30;
-  s.Fcen = 0.99;
-  s.R1au = 1.0;
-  s.Ecc = c.Ecc;
-  s.dRr = 0.5;
-  s.FN3 = 1.0;
-  s.okf0 = c.okf0;
-  s.Ctilt = c.Ctilt;
-  s.EPS = c.EPS;
-  set_constants(s);
-  derive_global_quantities(s);
-  start_ring(s, 1);
-  compute_ring_quantities(s, 1);
+  testing::StructureParameters p;
+  p.N30 = c.N3;
+  p.Ecc = c.Ecc;
+  p.okf0 = c.okf0;
+  p.Ctilt = c.Ctilt;
+  p.EPS = c.EPS;
+  RunState s = testing::first_ring_state(p);
   ASSERT_EQ(s.N3, c.N3);
   ASSERT_TRUE(iterate_ring(s));
   expect_matches_literal(s, 1);

@@ -13,6 +13,7 @@
 
 #include "driver/parameters.hpp"
 #include "rings/literal_ring.hpp"
+#include "support/structure_setup.hpp"
 #include "rings/ring_iteration.hpp"
 #include "rings/ring_quantities.hpp"
 #include "textio/units.hpp"
@@ -32,22 +33,14 @@ void PrintTo(const RingCase& c, std::ostream* os) { *os << c.name; }
 
 // Ring 1 of a one-ring structure, its quantities computed, ready for the iteration.
 RunState prepare_ring(const RingCase& c) {
-  RunState s;
-  s.NRing = 1;
-  s.N30 = c.N3;
-  s.Mstr = 2e30;
-  s.Fcen = 0.99;
-  s.R1au = c.R1au;
-  s.Ecc = c.Ecc;
-  s.dRr = 0.5;
-  s.FN3 = 1.0;
-  s.okf0 = c.okf0;
-  s.Ctilt = c.Ctilt;
-  s.EPS = c.EPS;
-  set_constants(s);
-  derive_global_quantities(s);
-  start_ring(s, 1);
-  compute_ring_quantities(s, 1);
+  testing::StructureParameters p;
+  p.N30 = c.N3;
+  p.R1au = c.R1au;
+  p.Ecc = c.Ecc;
+  p.okf0 = c.okf0;
+  p.Ctilt = c.Ctilt;
+  p.EPS = c.EPS;
+  RunState s = testing::first_ring_state(p);
   // Values an earlier ring could have left; step 1 overwrites them before any use.
   s.okf1 = 7.25;
   s.res1 = -3.5e9;
@@ -174,22 +167,10 @@ INSTANTIATE_TEST_SUITE_P(RingIterationCases, RingIterationMatchesLiteral, ::test
 // A second ring iterated in the same record after a larger first ring: nothing of the
 // first ring's states or coefficients may leak into the second.
 TEST(RingIterationMatchesLiteralAcrossRings, SecondRingAfterALargerFirstRing) {
-  RunState s;
-  s.NRing = 2;
-  s.N30 = 40;
-  s.Mstr = 2e30;
-  s.Fcen = 0.99;
-  s.R1au = 1.0;
-  s.Ecc = 0.1;
-  s.dRr = 0.5;
-  s.FN3 = 1.0;
-  s.okf0 = 0.9;
-  s.Ctilt = 0.3;
-  s.EPS = 1e-10;
-  set_constants(s);
-  derive_global_quantities(s);
-  start_ring(s, 1);
-  compute_ring_quantities(s, 1);
+  testing::StructureParameters p;
+  p.NRing = 2;
+  p.N30 = 40;
+  RunState s = testing::first_ring_state(p);
   ASSERT_TRUE(iterate_ring(s));
   start_ring(s, 2);
   // As a ring-table record would: fewer bodies, another start and tilt.

@@ -13,6 +13,8 @@
 #include "rings/ring_placement.hpp"
 #include "rings/ring_quantities.hpp"
 
+#include "support/structure_setup.hpp"
+
 namespace korvane2 {
 namespace {
 
@@ -20,31 +22,8 @@ constexpr double kG = 6.67259e-11;
 constexpr double kAU = 149597870691.0;
 constexpr double kPi = 3.141592653589793;
 
-struct Structure {
-  int NRing = 1, N30 = 12;
-  double Mstr = 2e30, Fcen = 0.99, R1au = 1.0, Ecc = 0.1, dRr = 0.5, FN3 = 1.0, okf0 = 0.9, Ctilt = 0.3,
-         EPS = 1e-10;
-  int Irot = 0;
-};
-
-RunState make_structure(const Structure& p) {
-  RunState s;
-  s.NRing = p.NRing;
-  s.N30 = p.N30;
-  s.Mstr = p.Mstr;
-  s.Fcen = p.Fcen;
-  s.R1au = p.R1au;
-  s.Ecc = p.Ecc;
-  s.dRr = p.dRr;
-  s.FN3 = p.FN3;
-  s.okf0 = p.okf0;
-  s.Ctilt = p.Ctilt;
-  s.EPS = p.EPS;
-  s.Irot = p.Irot;
-  set_constants(s);
-  derive_global_quantities(s);
-  return s;
-}
+using testing::structure_state;
+using Structure = testing::StructureParameters;
 
 // One pass of the ring loop up to the placement; `N3` > 0 replaces the body count as a
 // ring-table record would.
@@ -96,7 +75,7 @@ TEST_P(RingPhysicsKepler, EveryBodyMovesOnTheRingConic) {
   p.okf0 = c.okf0;
   p.EPS = c.EPS;
   p.R1au = c.R1au;
-  RunState s = make_structure(p);
+  RunState s = structure_state(p);
   build_ring(s, 1);
   ASSERT_EQ(s.N3, c.N3);
 
@@ -142,7 +121,7 @@ TEST(RingPhysicsPeriod, CircularRingPeriodIsCircumferenceOverSpeed) {
     Structure p;
     p.N30 = N3;
     p.Ecc = 0.0;
-    RunState s = make_structure(p);
+    RunState s = structure_state(p);
     start_ring(s, 1);
     compute_ring_quantities(s, 1);
     EXPECT_EQ(s.Rper, s.Rring);
@@ -175,7 +154,7 @@ TEST(RingPhysicsForceSum, RegularPolygonSums) {
     SCOPED_TRACE(c.N3);
     Structure p;
     p.N30 = c.N3;
-    RunState s = make_structure(p);
+    RunState s = structure_state(p);
     start_ring(s, 1);
     compute_ring_quantities(s, 1);
     ASSERT_EQ(s.N3, c.N3);
@@ -195,7 +174,7 @@ TEST(RingPhysicsForceSum, RegularPolygonSums) {
 TEST(RingPhysicsCounters, SuccessiveRingsGrowWithTheSemiMajorAxis) {
   Structure p;
   p.NRing = 3;
-  RunState s = make_structure(p);
+  RunState s = structure_state(p);
   const double Mcen = p.Fcen * p.Mstr, Mbr = (p.Mstr - p.Fcen * p.Mstr) / 12.0;
   struct Expected {
     double R;  // in AU
@@ -225,7 +204,7 @@ TEST(RingPhysicsCounters, SuccessiveRingsGrowWithTheSemiMajorAxis) {
   // Ring 1's period is kept for the time unit.
   Structure one = p;
   one.NRing = 1;
-  RunState r1 = make_structure(one);
+  RunState r1 = structure_state(one);
   start_ring(r1, 1);
   compute_ring_quantities(r1, 1);
   EXPECT_EQ(s.Tper1, r1.Tper);
@@ -235,7 +214,7 @@ TEST(RingPhysicsCounters, FractionalBodyCountTruncates) {
   Structure p;
   p.N30 = 5;
   p.FN3 = 0.5;
-  RunState s = make_structure(p);
+  RunState s = structure_state(p);
   start_ring(s, 1);
   EXPECT_EQ(s.N3, 2);
   compute_ring_quantities(s, 1);
@@ -252,7 +231,7 @@ TEST(RingPhysicsPlacement, SecondRingFollowsTheFirst) {
   Structure p;
   p.NRing = 2;
   p.N30 = 6;
-  RunState s = make_structure(p);
+  RunState s = structure_state(p);
   build_ring(s, 1);
   ASSERT_EQ(s.NB, 7);
   const RunState ring1 = s;
@@ -293,7 +272,7 @@ TEST(RingPhysicsPlacement, RingAngleTurnsLaterRingsAboutX) {
   p.NRing = 4;
   p.N30 = 6;
   p.Irot = 1;
-  RunState s = make_structure(p);
+  RunState s = structure_state(p);
   build_ring(s, 1);
   for (int jb = 1; jb <= 7; ++jb) EXPECT_EQ(s.Yb[jb], s.Yr(1, jb));
 
@@ -344,7 +323,7 @@ TEST(RingPhysicsPlacement, RingAngleTurnsLaterRingsAboutX) {
 TEST(RingPhysicsPlacement, SingleRingIsNotTurned) {
   Structure p;
   p.Irot = 1;
-  RunState s = make_structure(p);
+  RunState s = structure_state(p);
   build_ring(s, 1);
   for (int jb = 1; jb <= s.N3 + 1; ++jb) {
     EXPECT_EQ(s.Yb[jb], s.Yr(1, jb));
@@ -358,7 +337,7 @@ TEST(RingPhysicsPlacement, CentralBodyAtRestAtTheOriginAfterTheRingLoop) {
   Structure p;
   p.NRing = 3;
   p.Irot = 1;
-  RunState s = make_structure(p);
+  RunState s = structure_state(p);
   build_ring(s, 1);
   const double ring1Mbr = s.Mbr;
   build_ring(s, 2, 7);
