@@ -9,7 +9,7 @@ scratch="$(mktemp -d "${TMPDIR:-/tmp}/korvane2-example.XXXXXX")"
 cp "$here"/Korvane2.dat "$scratch"/
 [ -f "$here"/rngtbinp.dat ] && cp "$here"/rngtbinp.dat "$scratch"/
 status=0
-(cd "$scratch" && "$root"/build/release/korvane2) || status=$?
+(cd "$scratch" && "$root"/build/release/src/korvane2) || status=$?
 echo "korvane2 exited with status $status; its files are in $scratch:"
 ls -l "$scratch"
 exit "$status"
