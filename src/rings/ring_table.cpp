@@ -52,9 +52,10 @@ bool read_record(RunState& s, textio::CharSource& in, int Iring) {
     status = st;
     return st == 0;
   };
+  const std::int32_t formulaN3 = s.N3;
   bool ok = status == 0 && step(r.read_integer(s.Irtb)) && step(r.read_integer(s.N3)) &&
-            (s.ringN3FromTable = true, step(r.read_double(s.okf))) && step(r.read_double(s.Ctilt)) &&
-            step(r.read_double(s.Rring)) && step(r.read_double(s.Mbr));
+            (s.ringN3FromTable = s.ringN3FromTable || s.N3 != formulaN3, step(r.read_double(s.okf))) &&
+            step(r.read_double(s.Ctilt)) && step(r.read_double(s.Rring)) && step(r.read_double(s.Mbr));
   if (ok) status = r.end_read();
   if (status == 0) return true;
   if (status > 0 && item >= 1) warn_unreadable(s, r.item_line(), item, Iring, status);

@@ -1,1 +1,0 @@
-// Placeholder until the inspector's code exists.
