@@ -31,7 +31,8 @@ struct Block {
   // Vectors 0,1: positions of the chains; vectors 2,3: their velocities.
   V x[4], y[4], z[4];
 
-  double& lane(V* v, int row, int chain) { return v[row * 2 + chain / kLanes][chain % kLanes]; }
+  static double get(const V* v, int row, int chain) { return v[row * 2 + chain / kLanes][chain % kLanes]; }
+  static void set(V* v, int row, int chain, double value) { v[row * 2 + chain / kLanes][chain % kLanes] = value; }
 };
 
 template <typename V>
@@ -51,11 +52,11 @@ inline __attribute__((always_inline)) void turn_block(Block<V>& b, const StepRot
 }
 
 template <typename V>
-void store_lane(Block<V>& b, const BlockJob& job, int column, int chain) {
+void store_lane(const Block<V>& b, const BlockJob& job, int column, int chain) {
   for (int row = 0; row < 2; ++row) {
-    job.out.x[row][column] = b.lane(b.x, row, chain);
-    job.out.y[row][column] = b.lane(b.y, row, chain);
-    job.out.z[row][column] = b.lane(b.z, row, chain);
+    job.out.x[row][column] = Block<V>::get(b.x, row, chain);
+    job.out.y[row][column] = Block<V>::get(b.y, row, chain);
+    job.out.z[row][column] = Block<V>::get(b.z, row, chain);
   }
 }
 
@@ -70,10 +71,10 @@ inline __attribute__((always_inline)) void run_block(const BlockJob& job, int c0
   std::memset(&b, 0, sizeof b);
   for (int chain = 0; chain < B::kChains && c0 + chain <= last; ++chain) {
     const int column = c0 + chain;
-    b.lane(b.x, 0, chain) = c.x[column - 1];
-    b.lane(b.y, 0, chain) = c.y[column - 1];
-    b.lane(b.x, 1, chain) = c.vx[column - 1];
-    b.lane(b.y, 1, chain) = c.vy[column - 1];
+    B::set(b.x, 0, chain, c.x[column - 1]);
+    B::set(b.y, 0, chain, c.y[column - 1]);
+    B::set(b.x, 1, chain, c.vx[column - 1]);
+    B::set(b.y, 1, chain, c.vy[column - 1]);
   }
   turn_block(b, job.R, c0 - 2);
   store_lane(b, job, c0, 0);
