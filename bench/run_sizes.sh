@@ -30,7 +30,7 @@ median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 declare -A speedup
 while read -r n s; do speedup[$n]=$s; done < <(
-  "$bench" --benchmark_filter='RingFastVersusLiteral' --benchmark_format=csv 2>/dev/null |
+  "$bench" --benchmark_filter='RingFastVersusLiteral' --benchmark_format=csv 2>/dev/null | tr -d '"' |
     awk -F, '/RingFastVersusLiteral/ {split($1, a, "/"); for (i = 1; i <= NF; i++) if (h[i] == "speedup") print a[2], $i}
              /^name/ {for (i = 1; i <= NF; i++) h[i] = $i}')
 
