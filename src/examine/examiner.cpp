@@ -1,0 +1,101 @@
+// The order of an inspection: read, measure, check, report, then the optional picture
+// and table; file reading and writing with their messages.
+#include "examine/examiner.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "examine/csv_table.hpp"
+#include "examine/initial_data_reader.hpp"
+#include "examine/parameter_dry_run.hpp"
+#include "examine/ring_membership.hpp"
+#include "examine/structure_checks.hpp"
+#include "examine/structure_measures.hpp"
+#include "examine/structure_summary.hpp"
+#include "examine/svg_picture.hpp"
+
+namespace korvane2::inspect {
+
+namespace {
+
+constexpr const char* kProgram = "korvane2-inspect: ";
+
+std::optional<std::string> read_file(const std::string& path, std::ostream& err) {
+  if (std::filesystem::is_directory(path)) {
+    err << kProgram << "cannot read " << path << ": it is a directory\n";
+    return std::nullopt;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    err << kProgram << "cannot read " << path << ": " << std::strerror(errno) << "\n";
+    return std::nullopt;
+  }
+  std::ostringstream s;
+  s << in.rdbuf();
+  if (in.bad()) {
+    err << kProgram << "cannot read " << path << "\n";
+    return std::nullopt;
+  }
+  return s.str();
+}
+
+bool write_file(const std::string& path, const std::string& bytes, std::ostream& err) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (out) out.close();
+  if (!out) {
+    err << kProgram << "cannot write " << path << ": " << std::strerror(errno) << "\n";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int run_inspector(const Options& options, std::ostream& out, std::ostream& err) {
+  if (options.mode == Mode::kParams) return dry_run_parameters(options.paramsFile, out, err);
+
+  const std::optional<std::string> bytes = read_file(options.dataFile, err);
+  if (!bytes) return kCannotRead;
+  InitialData data;
+  if (auto failure = read_initial_data(*bytes, data)) {
+    err << kProgram << options.dataFile << ": cannot be read: " << failure->text() << "\n";
+    return kCannotRead;
+  }
+
+  std::optional<RingMembership> rings;
+  if (!options.ringsFile.empty()) {
+    const std::optional<std::string> ringBytes = read_file(options.ringsFile, err);
+    if (!ringBytes) return kCannotRead;
+    std::vector<RingRecord> records;
+    if (auto failure = read_ring_summary(*ringBytes, records)) {
+      err << kProgram << options.ringsFile << ": cannot be read: " << failure->text() << "\n";
+      return kCannotRead;
+    }
+    rings = assign_rings(std::move(records), static_cast<int>(data.bodies.size()));
+  }
+  const RingMembership* ringsShown = rings ? &*rings : nullptr;
+
+  const StructureMeasures measures = measure_structure(data);
+  const CheckReport report = check_structure(data, measures, ringsShown);
+  out << summary_text(options.dataFile, data, measures, ringsShown) << checks_text(report);
+
+  int status = report.passed() ? kAllChecksHold : kCheckFailed;
+  if (!options.svgFile.empty()) {
+    const std::string title = std::filesystem::path(options.dataFile).filename().string();
+    if (data.bodies.empty()) {
+      err << kProgram << "no bodies to draw in " << options.svgFile << "\n";
+      status = kCannotRead;
+    } else if (!write_file(options.svgFile, svg_picture(title, data, ringsShown), err)) {
+      status = kCannotRead;
+    }
+  }
+  if (!options.csvFile.empty() && !write_file(options.csvFile, csv_table(data, ringsShown), err)) status = kCannotRead;
+  return status;
+}
+
+}  // namespace korvane2::inspect
