@@ -31,7 +31,6 @@ enum IoReport : int {
   kReportAlreadyConnected = 6413,
   kReportAccessDenied = 6414,
   kReportNotFound = 6416,
-  kReportReadFault = 6421,
   kReportWriteFault = 6422,
   kReportCloseFault = 6423,
 };
