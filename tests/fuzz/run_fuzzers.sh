@@ -9,6 +9,8 @@
 #   KORVANE2_FUZZ_BUILD  use the fuzz targets already built in this binary directory
 #                        instead of configuring and building the preset
 #   KORVANE2_FUZZ_ONLY   space-separated names of the targets to run (default: all)
+#   KORVANE2_FUZZ_SEED   the random seed of every target (default 1, so that a run repeats
+#                        the mutations of an earlier run of the same length; 0 draws one)
 #
 # Exit status 0 when no target found anything, 1 when at least one did (its log and
 # reproducers are kept and their paths printed), 2 when the build failed. The last line
@@ -16,6 +18,7 @@
 set -u
 
 seconds=${1:-60}
+seed=${KORVANE2_FUZZ_SEED:-1}
 case $seconds in
   '' | *[!0-9]*)
     echo "usage: $0 [SECONDS_PER_TARGET]" >&2
@@ -68,7 +71,7 @@ for target in "${targets[@]}"; do
     fixed_column_reader_fuzz | free_format_reader_fuzz) extra+=(-max_len=10000) ;;
   esac
   echo "== $target: ${seconds} s"
-  (cd "$dir" && "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  (cd "$dir" && "$binary" -max_total_time="$seconds" -seed="$seed" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$dir/artifacts/" "${extra[@]}" "$dir/corpus" >"$dir/log" 2>&1)
   status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" | tail -n 1)
