@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/examine_run.hpp"
+#include "support/program_run.hpp"
 
 namespace korvane2::inspect {
 namespace {

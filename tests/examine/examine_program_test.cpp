@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "support/initial_data.hpp"
-#include "support/examine_run.hpp"
+#include "support/program_run.hpp"
 #include "support/parameter_file.hpp"
 #include "support/program_run.hpp"
 

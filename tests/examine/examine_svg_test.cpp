@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "examine/svg_picture.hpp"
-#include "support/examine_run.hpp"
+#include "support/program_run.hpp"
 #include "support/parameter_file.hpp"
 #include "support/program_run.hpp"
 

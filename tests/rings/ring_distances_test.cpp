@@ -16,6 +16,7 @@
 #include "driver/parameters.hpp"
 #include "rings/literal_ring.hpp"
 #include "support/structure_setup.hpp"
+#include "support/thread_count_guard.hpp"
 #include "rings/ring_distances.hpp"
 #include "rings/ring_iteration.hpp"
 #include "rings/ring_quantities.hpp"
@@ -25,14 +26,7 @@ namespace {
 
 std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
-class ThreadCountGuard {
- public:
-  ThreadCountGuard() : saved_(omp_get_max_threads()) {}
-  ~ThreadCountGuard() { omp_set_num_threads(saved_); }
-
- private:
-  int saved_;
-};
+using testing::ThreadCountGuard;
 
 // Positions of a ring by column: 1 the centre, 2 .. n+1 the bodies, n+2 the closing point.
 struct Points {

@@ -14,6 +14,7 @@
 #include "driver/parameters.hpp"
 #include "rings/literal_ring.hpp"
 #include "support/structure_setup.hpp"
+#include "support/thread_count_guard.hpp"
 #include "rings/ring_iteration.hpp"
 #include "rings/ring_quantities.hpp"
 #include "textio/units.hpp"
@@ -49,15 +50,7 @@ RunState prepare_ring(const RingCase& c) {
 
 std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
-// Restores the OpenMP thread count a test changed.
-class ThreadCountGuard {
- public:
-  ThreadCountGuard() : saved_(omp_get_max_threads()) {}
-  ~ThreadCountGuard() { omp_set_num_threads(saved_); }
-
- private:
-  int saved_;
-};
+using testing::ThreadCountGuard;
 
 const char* path_name(KernelPath p) {
   switch (p) {

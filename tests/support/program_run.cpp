@@ -61,7 +61,7 @@ std::vector<std::string> TempDir::entries() const {
   return names;
 }
 
-ProgramResult run_korvane2(const TempDir& dir, const RunOptions& options) {
+ProgramResult run_program(const std::string& program, const TempDir& dir, const RunOptions& options) {
   TempDir streams;
   streams.write("in", options.input);
   const std::string outPath = streams.file("out"), errPath = streams.file("err"), inPath = streams.file("in");
@@ -78,7 +78,7 @@ ProgramResult run_korvane2(const TempDir& dir, const RunOptions& options) {
     ::dup2(err, 2);
     for (const auto& [k, v] : options.env) ::setenv(k.c_str(), v.c_str(), 1);
     std::vector<char*> argv;
-    std::string exe = KORVANE2_EXE;
+    std::string exe = program;
     argv.push_back(exe.data());
     std::vector<std::string> args = options.args;
     for (auto& a : args) argv.push_back(a.data());
@@ -98,6 +98,14 @@ ProgramResult run_korvane2(const TempDir& dir, const RunOptions& options) {
   r.out = slurp(outPath);
   r.err = slurp(errPath);
   return r;
+}
+
+ProgramResult run_korvane2(const TempDir& dir, const RunOptions& options) {
+  return run_program(KORVANE2_EXE, dir, options);
+}
+
+ProgramResult run_inspect(const TempDir& dir, const RunOptions& options) {
+  return run_program(KORVANE2_INSPECT_EXE, dir, options);
 }
 
 }  // namespace korvane2::testing

@@ -1,4 +1,4 @@
-// Running the built korvane2 in a fresh temporary directory: files in and out as bytes,
+// Running the built programs in a fresh temporary directory: files in and out as bytes,
 // the standard output, standard error and exit status of the run.
 #pragma once
 
@@ -42,7 +42,11 @@ struct RunOptions {
   int signalAfterMs = 0;
 };
 
-// Runs korvane2 with `dir` as its working directory.
+// Runs the executable `exe` with `dir` as its working directory.
+ProgramResult run_program(const std::string& exe, const TempDir& dir, const RunOptions& options = {});
+
+// Runs korvane2, or korvane2-inspect, with `dir` as its working directory.
 ProgramResult run_korvane2(const TempDir& dir, const RunOptions& options = {});
+ProgramResult run_inspect(const TempDir& dir, const RunOptions& options = {});
 
 }  // namespace korvane2::testing
