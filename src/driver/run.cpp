@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "driver/input_error_report.hpp"
@@ -18,6 +19,7 @@
 #include "driver/text12.hpp"
 #include "output/initial_data_file.hpp"
 #include "output/structure_report.hpp"
+#include "rings/ring_closure.hpp"
 #include "rings/ring_distances.hpp"
 #include "rings/ring_iteration.hpp"
 #include "rings/ring_placement.hpp"
@@ -26,6 +28,7 @@
 #include "rings/ring_table.hpp"
 #include "structure/structure_frame.hpp"
 #include "structure/structure_units.hpp"
+#include "structure/structure_warnings.hpp"
 #include "textio/run_signals.hpp"
 #include "textio/units.hpp"
 
@@ -48,9 +51,11 @@ const char kUsage[] =
     "argument the program asks for it.\n"
     "\n"
     "Exit status: 0 complete run; 1 run-time failure; 2 input that cannot be used;\n"
-    "3 ring iteration stopped on a zero coefficient; 130, 143 interrupted.\n"
+    "3 ring iteration stopped on a zero coefficient; 4 every file written, but a ring\n"
+    "is not closed to EPS or bodies are at the same place (see the warnings on standard\n"
+    "error); 130, 143 interrupted.\n"
     "\n"
-    "  --help     show this text and exit\n"
+    "  -h, --help show this text and exit\n"
     "  --version  show the version and exit\n";
 
 void print(const char* text) { textio::write_all(STDOUT_FILENO, text, std::strlen(text)); }
@@ -62,6 +67,7 @@ bool build_rings(RunState& s) {
     read_ring_table(s, Iring);
     compute_ring_quantities(s, Iring);
     if (!iterate_ring(s)) return false;
+    check_ring_closure(s, Iring);
     place_ring(s, Iring);
     measure_ring_distances(s, Iring);
     write_ring_reports(s, Iring);
@@ -74,7 +80,7 @@ int run_phases(RunState& s) {
   assign_file_names(s);
   ParameterReadFailure failure;
   if (!read_parameters(s, failure)) {
-    write_input_error_report(s, failure);
+    write_input_error_report(s);
     return kExitUnusableInput;
   }
   if (!check_parameters(s)) return kExitUnusableInput;
@@ -87,6 +93,7 @@ int run_phases(RunState& s) {
   table.close_unit(kSummaryUnit);
   convert_to_structure_units(s);
   bring_into_frame(s);
+  warn_about_structure(s);
   write_structure_report(s);
 
   std::string name = table.resolve_name(kInitialDataUnit, view(s.fnIni));
@@ -94,19 +101,30 @@ int run_phases(RunState& s) {
       !check_initial_data_name(s, name, "the initial-data file name given for a blank line 17"))
     return kExitUnusableInput;
   write_initial_data_file(s, name);
-  return kExitComplete;
+  return s.ringsNotClosed > 0 || s.samePlacePairs > 0 ? kExitFlawedStructure : kExitComplete;
 }
 
 }  // namespace
 
 int run(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    print(kUsage);
-    return kExitComplete;
-  }
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    print("korvane2 " KORVANE2_VERSION "\n");
-    return kExitComplete;
+  // Options: the first one decides; every other argument is a name for a blank file name.
+  for (int a = 1; a < argc; ++a) {
+    if (std::strcmp(argv[a], "--help") == 0 || std::strcmp(argv[a], "-h") == 0) {
+      print(kUsage);
+      return kExitComplete;
+    }
+    if (std::strcmp(argv[a], "--version") == 0) {
+      print("korvane2 " KORVANE2_VERSION "\n");
+      return kExitComplete;
+    }
+    if (std::strncmp(argv[a], "--", 2) == 0) {
+      const std::string_view usage(kUsage);
+      const std::string refusal = std::string("korvane2: unknown option \"") + argv[a] +
+                                  "\" (a file whose name begins with '-' can be given as ./NAME)\n" +
+                                  std::string(usage.substr(0, usage.find('\n') + 1));
+      textio::write_all(STDERR_FILENO, refusal.data(), refusal.size());
+      return kExitUnusableInput;
+    }
   }
 
   auto& table = textio::units();
@@ -123,7 +141,7 @@ int run(int argc, char** argv) {
     textio::write_all(STDERR_FILENO, message, sizeof message - 1);
     status = kExitRunTimeFailure;
   }
-  table.end_run(status == kExitComplete);
+  table.end_run(status == kExitComplete || status == kExitFlawedStructure);
   textio::remove_run_signals();
   return status;
 }

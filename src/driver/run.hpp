@@ -10,6 +10,8 @@ enum ExitStatus : int {
   kExitRunTimeFailure = 1,
   kExitUnusableInput = 2,
   kExitIterationStop = 3,
+  // Every file written, but a ring did not close to EPS or bodies are at the same place.
+  kExitFlawedStructure = 4,
 };
 
 int run(int argc, char** argv);

@@ -64,6 +64,14 @@ struct RunState {
   // Ring iteration.
   double okf = 0.0, okf1 = 0.0, okf2 = 0.0, res1 = 0.0, res2 = 0.0, dokf = 0.0;
   std::int32_t I1m = 0;
+  // Whether the ring's iteration ended on its tolerance test (not after its last step).
+  bool endedOnTest = false;
+
+  // Soundness of the structure built: rings not closed to EPS, and pairs of bodies of
+  // positive mass at the same place in the final frame. Either ends a complete run with
+  // its own exit status.
+  std::int32_t ringsNotClosed = 0;
+  std::int64_t samePlacePairs = 0;
 
   // Ring table diagnostics: whether the body count in force for the ring was read from
   // the table, the table lines already warned about as unreadable, and whether a table

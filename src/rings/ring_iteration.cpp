@@ -46,6 +46,7 @@ bool iterate_ring(RunState& s, KernelPath path) {
   compute_conic_points(s.N3, s.Delta, s.Qe, s.Rper, s.Vper, conic);
 
   StepRotation R{};
+  s.endedOnTest = false;
   for (int I = 1; I <= kMaxSteps; ++I) {
     s.I1m = I;
     double angZ = s.okf * s.Delta;
@@ -67,7 +68,10 @@ bool iterate_ring(RunState& s, KernelPath path) {
     }
     // Relative change, divided by okf2 with its sign.
     s.dokf = std::fabs(s.okf2 - s.okf1) / s.okf2;
-    if (s.dokf <= s.EPS) break;
+    if (s.dokf <= s.EPS) {
+      s.endedOnTest = true;
+      break;
+    }
     // Secant rule on the closing residual.
     s.okf = s.okf2 - ((s.okf2 - s.okf1) * s.res2) / (s.res2 - s.res1);
   }

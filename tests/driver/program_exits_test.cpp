@@ -57,7 +57,7 @@ TEST(ProgramExits, EmptyParameterFileGivesTheZeroEchoTwice) {
   auto lines = zero_echo_lines(std::string(12, '\0'));
   EXPECT_EQ(r.out, as_console(lines));
   EXPECT_EQ(dir.read("Korvane2Err"), as_file(lines));
-  EXPECT_NE(r.err.find("line 1"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, "");
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"Korvane2.dat", "Korvane2Err"}));
 }
 
@@ -81,7 +81,7 @@ TEST(ProgramExits, SeventeenLinesEchoEveryValueButNtail) {
       "       -1.500000000000000abc.ini     " + std::string(10, ' ') + "0"};
   EXPECT_EQ(dir.read("Korvane2Err"), as_file(lines));
   EXPECT_EQ(r.out, as_console(lines));
-  EXPECT_NE(r.err.find("line 18"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, "");
 }
 
 TEST(ProgramExits, UnreadableLine13EchoesTheValuesBeforeIt) {
@@ -102,10 +102,8 @@ TEST(ProgramExits, UnreadableLine13EchoesTheValuesBeforeIt) {
       Z25 + std::string(12, '\0') + std::string(10, ' ') + "0"};
   EXPECT_EQ(dir.read("Korvane2Err"), as_file(lines));
   EXPECT_EQ(r.out, as_console(lines));
-  // The diagnostic names the line, the columns and the text of the field.
-  EXPECT_NE(r.err.find("line 13"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("60-71"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("1.0"), std::string::npos) << r.err;
+  // The report is on the console and in the report file only.
+  EXPECT_EQ(r.err, "");
 }
 
 TEST(ProgramExits, InputErrorReplacesAnEarlierReportButLeavesTheOtherFiles) {

@@ -127,6 +127,7 @@ struct TiltCase {
   std::string table;
   int NRing;
   const char* Ctilt;  // its text in record 11
+  int status = 0;     // 4 when two rings take one record and lie on each other
 };
 void PrintTo(const TiltCase& c, std::ostream* os) { *os << c.name; }
 
@@ -137,7 +138,7 @@ TEST_P(StructureReportTilt, EchoesTheTiltLastInForce) {
   ParameterFile p = two_rings();
   p.set(1, std::to_string(c.NRing));
   Result r = run_with(p, c.table);
-  ASSERT_EQ(r.run.status, 0) << r.run.err;
+  ASSERT_EQ(r.run.status, c.status) << r.run.err;
   const std::vector<std::string> L = closing_section(r.report);
   ASSERT_EQ(L.size(), 16u);
   EXPECT_EQ(L[13].substr(50), c.Ctilt);
@@ -147,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
     StructureReport, StructureReportTilt,
     ::testing::Values(TiltCase{"NoTable", "", 2, "   3.000000000000000E-001"},
                       TiltCase{"TwoRecords", kTable, 2, "   4.500000000000000E-001"},
-                      TiltCase{"OneRecordForThreeRings", "1 5 0.95 0.2 1.5e11 1e26\r\n", 3, "   2.000000000000000E-001"},
+                      TiltCase{"OneRecordForThreeRings", "1 5 0.95 0.2 1.5e11 1e26\r\n", 3, "   2.000000000000000E-001", 4},
                       TiltCase{"RecordFailingAfterTheTilt", "1 5 0.95 0.45 abc 1e26\r\n", 1,
                                "   4.500000000000000E-001"}),
     [](const ::testing::TestParamInfo<TiltCase>& info) { return std::string(info.param.name); });
