@@ -1,10 +1,11 @@
 // The ways a run ends, through the built program in a fresh directory: missing
 // parameter file, input error report, refused parameters, arithmetic faults, the
-// iteration stop, --help and --version.
+// iteration stop, the command-line options.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -218,15 +219,56 @@ TEST(ProgramExits, ZeroStartingCoefficientStopsTheIterationWithStatus3) {
   EXPECT_FALSE(dir.exists("ring.ini"));
 }
 
-TEST(ProgramExits, HelpAndVersionTouchNoFile) {
-  for (const char* option : {"--help", "--version"}) {
-    TempDir dir;
-    ProgramResult r = run_korvane2(dir, {.args = {option}});
-    EXPECT_EQ(r.status, 0) << option;
-    EXPECT_NE(r.out.find("korvane2"), std::string::npos) << option;
-    EXPECT_EQ(r.err, "");
-    EXPECT_TRUE(dir.entries().empty());
-  }
+// Options on the command line, with a parameter file whose line 17 is blank, so that any
+// argument taken for a name would become the initial-data file: the first option
+// decides, and none of them touches a file.
+struct OptionCase {
+  const char* name;
+  std::vector<std::string> args;
+  int status;
+  const char* outStart;  // the beginning of standard output
+  const char* errEnd;    // the end of standard error
+};
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
+
+class CommandLineOptions : public ::testing::TestWithParam<OptionCase> {};
+
+TEST_P(CommandLineOptions, HelpOrRefuseAndTouchNoFile) {
+  const OptionCase& c = GetParam();
+  TempDir dir;
+  const std::string params = ParameterFile().set(17, "").text();
+  dir.write("Korvane2.dat", params);
+  ProgramResult r = run_korvane2(dir, {.args = c.args});
+  EXPECT_EQ(r.status, c.status) << r.err;
+  EXPECT_EQ(r.out.substr(0, std::string(c.outStart).size()), c.outStart) << r.out;
+  const std::string errEnd = c.errEnd;
+  EXPECT_TRUE(r.err.size() >= errEnd.size() && r.err.compare(r.err.size() - errEnd.size(), errEnd.size(), errEnd) == 0)
+      << r.err;
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"Korvane2.dat"});
+  EXPECT_EQ(dir.read("Korvane2.dat"), params);
+}
+
+const char kUsageLine[] = "Usage: korvane2 [INITIAL-DATA-FILE-NAME]\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    ProgramExits, CommandLineOptions,
+    ::testing::Values(OptionCase{"Help", {"--help"}, 0, kUsageLine, ""},
+                      OptionCase{"ShortHelp", {"-h"}, 0, kUsageLine, ""},
+                      OptionCase{"HelpBeforeAName", {"--help", "x.ini"}, 0, kUsageLine, ""},
+                      OptionCase{"HelpBeforeAnUnknownOption", {"-h", "--verbose"}, 0, kUsageLine, ""},
+                      OptionCase{"Version", {"--version"}, 0, "korvane2 ", ""},
+                      OptionCase{"VersionBeforeAName", {"--version", "x.ini"}, 0, "korvane2 ", ""},
+                      OptionCase{"UnknownOption", {"--verbose"}, 2, "", kUsageLine},
+                      OptionCase{"UnknownOptionAfterAName", {"x.ini", "--out=y"}, 2, "", kUsageLine},
+                      OptionCase{"DoubleDashAlone", {"--"}, 2, "", kUsageLine}),
+    [](const ::testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
+
+TEST(ProgramExits, HelpNamesEveryExitStatus) {
+  TempDir dir;
+  ProgramResult r = run_korvane2(dir, {.args = {"--help"}});
+  for (const char* status : {"0 complete run", "1 run-time failure", "2 input that cannot be used", "3 ring iteration",
+                             "4 every file written", "130, 143 interrupted"})
+    EXPECT_NE(r.out.find(status), std::string::npos) << status;
 }
 
 TEST(ProgramExits, ACompleteRunIsSilentAndWritesItsThreeFiles) {
