@@ -1,7 +1,8 @@
 // Benchmarks of the kernels that decide the run time of a large ring: the rotation
 // chains of the final build, the closing residual, the distance search, the double-to-
-// text conversion and the free-format writer, and the whole ring construction against
-// the literal step-by-step algorithm.
+// text conversion and the free-format writer, the searches for bodies at the same place
+// and overlapping bodies, and the whole ring construction against the literal
+// step-by-step algorithm.
 #include <benchmark/benchmark.h>
 #include <omp.h>
 
@@ -16,9 +17,14 @@
 #include "support/structure_setup.hpp"
 #include "rings/ring_distances.hpp"
 #include "rings/ring_iteration.hpp"
+#include "rings/ring_placement.hpp"
 #include "rings/ring_quantities.hpp"
 #include "rings/rotation_chains.hpp"
 #include "textio/double_text.hpp"
+#include "structure/body_pairs.hpp"
+#include "structure/structure_frame.hpp"
+#include "structure/structure_units.hpp"
+#include "structure/structure_warnings.hpp"
 #include "textio/free_format_writer.hpp"
 
 namespace korvane2 {
@@ -143,6 +149,40 @@ void BM_BodyRecords(benchmark::State& state) {
   state.counters["doubles/s"] = benchmark::Counter(15.0 * bodies, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_BodyRecords)->Arg(30001)->Unit(benchmark::kMillisecond);
+
+// One ring of N3 bodies built, placed and brought into the final frame with bodies of
+// the given density (kg/m3), as the structure warnings see it.
+RunState final_frame(int n3, double Rho) {
+  RunState s = ring_state(n3);
+  s.Rho = Rho;
+  iterate_ring(s);
+  place_ring(s, 1);
+  convert_to_structure_units(s);
+  bring_into_frame(s);
+  return s;
+}
+
+// Both searches of the structure warnings: at density 2000 the benchmark rings have no
+// pair to report; at 1e-20 every pair overlaps and the overlap count stops at its limit.
+void BM_StructurePairs(benchmark::State& state) {
+  const int n3 = static_cast<int>(state.range(0));
+  const double Rho = state.range(1) == 0 ? 2000.0 : 1e-20;
+  const RunState s = final_frame(n3, Rho);
+  const BodyPlaces bodies{s.Xs, s.Mb, s.Rad, s.NB};
+  std::int64_t found = 0;
+  for (auto _ : state) {
+    found = find_same_place_pairs(bodies).count;
+    found += find_overlapping_pairs(bodies, kOverlapCountLimit).count;
+    benchmark::DoNotOptimize(found);
+  }
+  state.counters["pairs"] = static_cast<double>(found);
+}
+BENCHMARK(BM_StructurePairs)
+    ->Args({30000, 0})
+    ->Args({100000, 0})
+    ->Args({30000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The ring construction of the program (iteration and distances) against the literal
 // algorithm on the same ring: the literal one is run once, the program's (after a warm-up

@@ -25,28 +25,55 @@ class TrapHold {
   std::fenv_t saved_;
 };
 
-double distance(const BodyVectors& X, int a, int b) {
-  return std::hypot(X(a, 1) - X(b, 1), X(a, 2) - X(b, 2), X(a, 3) - X(b, 3));
-}
+// A body of positive mass as a sweep sees it: its place along the sweep axis (the key of
+// the sort), its number, its position, and what bounds the sweep from it: its distance
+// from the barycentre, or the upper end of its span on the axis.
+struct SweptBody {
+  double key;
+  int body;
+  double x, y, z;
+  double bound;
+};
 
-// The bodies of positive mass, and the component (1..3) along which they spread most.
-std::vector<int> massive_bodies(const BodyPlaces& b, int& axis) {
-  std::vector<int> bodies;
-  for (int j = 1; j <= b.NB; ++j)
-    if (b.Mb[j] > 0.0) bodies.push_back(j);
-  axis = 1;
-  double widest = -1.0;
-  for (int k = 1; k <= 3 && !bodies.empty(); ++k) {
-    double lo = b.Xs(bodies[0], k), hi = lo;
-    for (int j : bodies) lo = std::min(lo, b.Xs(j, k)), hi = std::max(hi, b.Xs(j, k));
-    if (hi - lo > widest) widest = hi - lo, axis = k;
+double distance(const SweptBody& a, const SweptBody& c) { return std::hypot(a.x - c.x, a.y - c.y, a.z - c.z); }
+
+// The component (1..3) along which the bodies of positive mass spread most.
+int widest_axis(const BodyPlaces& b) {
+  double lo[3], hi[3];
+  bool any = false;
+  for (int j = 1; j <= b.NB; ++j) {
+    if (!(b.Mb[j] > 0.0)) continue;
+    for (int k = 0; k < 3; ++k) {
+      const double v = b.Xs(j, k + 1);
+      lo[k] = any ? std::min(lo[k], v) : v;
+      hi[k] = any ? std::max(hi[k], v) : v;
+    }
+    any = true;
   }
-  return bodies;
+  int axis = 1;
+  for (int k = 1; k < 3 && any; ++k)
+    if (hi[k] - lo[k] > hi[axis - 1] - lo[axis - 1]) axis = k + 1;
+  return axis;
 }
 
-// Sorts `bodies` by `key`, ties in body order.
-void sort_by(std::vector<int>& bodies, const std::vector<double>& key) {
-  std::sort(bodies.begin(), bodies.end(), [&](int a, int c) { return key[a] < key[c] || (key[a] == key[c] && a < c); });
+// The bodies of positive mass sorted by `key_of(j)`, ties in body order, each with the
+// bound `bound_of(j)`. The sort moves only keys and numbers.
+template <class Key, class Bound>
+std::vector<SweptBody> sorted_bodies(const BodyPlaces& b, Key key_of, Bound bound_of) {
+  struct Entry {
+    double key;
+    int body;
+  };
+  std::vector<Entry> order;
+  for (int j = 1; j <= b.NB; ++j)
+    if (b.Mb[j] > 0.0) order.push_back({key_of(j), j});
+  std::sort(order.begin(), order.end(),
+            [](const Entry& a, const Entry& c) { return a.key < c.key || (a.key == c.key && a.body < c.body); });
+  std::vector<SweptBody> bodies;
+  bodies.reserve(order.size());
+  for (const Entry& e : order)
+    bodies.push_back({e.key, e.body, b.Xs(e.body, 1), b.Xs(e.body, 2), b.Xs(e.body, 3), bound_of(e.body)});
+  return bodies;
 }
 
 // Counts a pair, and shows it when it comes first in body order or, with `closestFirst`,
@@ -68,25 +95,20 @@ void note_pair(BodyPairs& found, int a, int c, double d, bool closestFirst) {
 
 BodyPairs find_same_place_pairs(const BodyPlaces& b) {
   TrapHold hold;
-  int axis;
-  std::vector<int> bodies = massive_bodies(b, axis);
-  std::vector<double> along(static_cast<std::size_t>(b.NB) + 1), fromCentre(along.size());
-  for (int j : bodies) {
-    along[j] = b.Xs(j, axis);
-    fromCentre[j] = std::hypot(b.Xs(j, 1), b.Xs(j, 2), b.Xs(j, 3));
-  }
-  sort_by(bodies, along);
+  const int axis = widest_axis(b);
+  const std::vector<SweptBody> bodies = sorted_bodies(
+      b, [&](int j) { return b.Xs(j, axis); }, [&](int j) { return std::hypot(b.Xs(j, 1), b.Xs(j, 2), b.Xs(j, 3)); });
 
   BodyPairs found;
   for (std::size_t p = 0; p < bodies.size(); ++p) {
-    const int a = bodies[p];
+    const SweptBody& a = bodies[p];
     // For a pair at the same place, |r_a - r_c| <= d <= kSamePlace max(r_a, r_c), so the
     // gap along the axis is below kSamePlace r_a (1 + 1.1e-9): twice that bounds the sweep.
-    const double reach = 2.0 * kSamePlace * fromCentre[a];
-    for (std::size_t q = p + 1; q < bodies.size() && along[bodies[q]] - along[a] <= reach; ++q) {
-      const int c = bodies[q];
-      const double d = distance(b.Xs, a, c);
-      if (d <= kSamePlace * std::max(fromCentre[a], fromCentre[c])) note_pair(found, a, c, d, false);
+    const double reach = 2.0 * kSamePlace * a.bound;
+    for (std::size_t q = p + 1; q < bodies.size() && bodies[q].key - a.key <= reach; ++q) {
+      const SweptBody& c = bodies[q];
+      const double d = distance(a, c);
+      if (d <= kSamePlace * std::max(a.bound, c.bound)) note_pair(found, a.body, c.body, d, false);
     }
   }
   return found;
@@ -94,25 +116,20 @@ BodyPairs find_same_place_pairs(const BodyPlaces& b) {
 
 BodyPairs find_overlapping_pairs(const BodyPlaces& b, std::int64_t countLimit) {
   TrapHold hold;
-  int axis;
-  std::vector<int> bodies = massive_bodies(b, axis);
+  const int axis = widest_axis(b);
   // Each body spans [x - Rad, x + Rad] on the axis; two bodies can overlap only when their
   // spans do, and rounding is monotonic, so comparing the rounded ends misses none.
-  std::vector<double> low(static_cast<std::size_t>(b.NB) + 1), high(low.size());
-  for (int j : bodies) {
-    low[j] = b.Xs(j, axis) - b.Rad[j];
-    high[j] = b.Xs(j, axis) + b.Rad[j];
-  }
-  sort_by(bodies, low);
+  const std::vector<SweptBody> bodies = sorted_bodies(
+      b, [&](int j) { return b.Xs(j, axis) - b.Rad[j]; }, [&](int j) { return b.Xs(j, axis) + b.Rad[j]; });
 
   BodyPairs found;
   for (std::size_t p = 0; p < bodies.size(); ++p) {
-    const int a = bodies[p];
-    for (std::size_t q = p + 1; q < bodies.size() && low[bodies[q]] <= high[a]; ++q) {
-      const int c = bodies[q];
-      const double d = distance(b.Xs, a, c);
-      if (!(d < b.Rad[a] + b.Rad[c])) continue;
-      note_pair(found, a, c, d, true);
+    const SweptBody& a = bodies[p];
+    for (std::size_t q = p + 1; q < bodies.size() && bodies[q].key <= a.bound; ++q) {
+      const SweptBody& c = bodies[q];
+      const double d = distance(a, c);
+      if (!(d < b.Rad[a.body] + b.Rad[c.body])) continue;
+      note_pair(found, a.body, c.body, d, true);
       if (found.count > countLimit) return found;
     }
   }
