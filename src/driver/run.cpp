@@ -60,13 +60,21 @@ const char kUsage[] =
 
 void print(const char* text) { textio::write_all(STDOUT_FILENO, text, std::strlen(text)); }
 
+// The iteration of a ring, with a progress line on a terminal while a long ring is built;
+// the line is gone before anything else is written.
+bool iterate_ring_showing_progress(RunState& s, int Iring) {
+  textio::ProgressLine progress("ring " + std::to_string(Iring) + " of " + std::to_string(s.NRing),
+                                ring_chain_turns(s.N3));
+  return iterate_ring(s, KernelPath::kAuto, &progress);
+}
+
 // The ring loop; false when the iteration of a ring stopped the run.
 bool build_rings(RunState& s) {
   for (int Iring = 1; Iring <= s.NRing; ++Iring) {
     start_ring(s, Iring);
     read_ring_table(s, Iring);
     compute_ring_quantities(s, Iring);
-    if (!iterate_ring(s)) return false;
+    if (!iterate_ring_showing_progress(s, Iring)) return false;
     check_ring_closure(s, Iring);
     place_ring(s, Iring);
     measure_ring_distances(s, Iring);
