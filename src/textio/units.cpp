@@ -113,6 +113,7 @@ bool Unit::flush() {
   InterruptHold hold;
   bool ok = write_all(fd_, out_.get(), outLen_);
   outLen_ = 0;
+  if (!ok) writeFailed_ = true;
   return ok;
 }
 
@@ -128,7 +129,7 @@ bool Unit::close_file() {
     if (!ok || !writing_) discard_temporary();
     replacement_.temporary.clear();
   }
-  if (ok && writing_ && replacement_.guarded) units().note_replaced_file(ReplacedFile::kWritten);
+  if (ok && writing_ && !writeFailed_ && replacement_.guarded) units().note_replaced_file(ReplacedFile::kWritten);
   return ok;
 }
 

@@ -90,6 +90,7 @@ class Unit final : public CharSource, public LineSink {
   dev_t dev_;
   ino_t ino_;
   bool writing_ = false;
+  bool writeFailed_ = false;  // bytes were lost: the file is not complete
   std::unique_ptr<char[]> out_;
   std::size_t outLen_ = 0;
   Replacement replacement_;
