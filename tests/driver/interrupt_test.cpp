@@ -6,12 +6,19 @@
 // stages of the run's progress seen in its files, not times.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <future>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/parameter_file.hpp"
@@ -115,6 +122,41 @@ TEST(Interrupt, AtEveryStageOfATwoThreadRunLeavesWholeFilesAndSaysWhichInitialDa
     }
   }
   EXPECT_GT(reached, 0) << "no signal reached a running program";
+}
+
+// An initial-data file that is a pipe nobody reads: the write of the first unit buffer
+// (larger than the pipe) never finishes, so the first signal waits for it; the second
+// ends the run at once.
+TEST(Interrupt, ASecondSignalEndsARunWhoseWriteCannotFinish) {
+  TempDir dir;
+  dir.write("Korvane2.dat", parameters());
+  ASSERT_EQ(::mkfifo(dir.file("ring.ini").c_str(), 0644), 0);
+  // Held open for reading, never read: the pipe fills and the writer waits. Should the run
+  // not end, the pipe is drained after a while, so that the test fails instead of hanging.
+  const int reader = ::open(dir.file("ring.ini").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  std::promise<void> done;
+  std::atomic<bool> drained{false};
+  std::thread drain([&, finished = done.get_future()] {
+    if (finished.wait_for(std::chrono::seconds(20)) == std::future_status::ready) return;
+    drained = true;
+    char buf[1 << 16];
+    while (finished.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+      while (::read(reader, buf, sizeof buf) > 0) {
+      }
+  });
+  auto writing = [&] {
+    int pending = 0;
+    return ::ioctl(reader, FIONREAD, &pending) == 0 && pending > 0;
+  };
+  ProgramResult r = run_korvane2(dir, {.signal = SIGTERM, .signalWhen = writing, .signalAgainAfterMs = 200});
+  done.set_value();
+  drain.join();
+  ::close(reader);
+  EXPECT_FALSE(drained);
+  EXPECT_TRUE(r.signalled);
+  EXPECT_EQ(r.status, 143);
+  EXPECT_EQ(r.err, "korvane2: terminated (SIGTERM); the initial-data file was written in place and is incomplete\n");
 }
 
 }  // namespace

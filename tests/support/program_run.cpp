@@ -119,6 +119,10 @@ ProgramResult run_program(const std::string& program, const TempDir& dir, const 
     ::usleep(static_cast<useconds_t>(options.signalAfterMs) * 1000);
     while (options.signalWhen && !options.signalWhen() && !has_ended(pid)) ::usleep(kPollMicroseconds);
     r.signalled = !has_ended(pid) && ::kill(pid, options.signal) == 0;
+    if (options.signalAgainAfterMs != 0) {
+      ::usleep(static_cast<useconds_t>(options.signalAgainAfterMs) * 1000);
+      if (!has_ended(pid)) ::kill(pid, options.signal);
+    }
   }
   int wstatus = 0;
   while (::waitpid(pid, &wstatus, 0) < 0) {

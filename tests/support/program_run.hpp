@@ -52,6 +52,7 @@ struct RunOptions {
   int signal = 0;                            // sent to the run, if not 0, after signalAfterMs
   int signalAfterMs = 0;
   std::function<bool()> signalWhen{};        // ... and once this holds (polled), if given
+  int signalAgainAfterMs = 0;                // if not 0: sent once more after that, if still running
   std::vector<ResourceLimit> limits{};       // set for the run
   // The run gets the permissions of an ordinary user: started by root, it runs as the
   // user and group "nobody" (65534), whom file modes bind.
