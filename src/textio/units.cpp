@@ -173,7 +173,7 @@ void refuse_control_characters(std::string_view given, const std::string& origin
   const std::string line = "korvane2: " + origin + ": the file name is refused: it holds " +
                            describe_control_character(given, bad, 1) + "\n";
   write_all(STDERR_FILENO, line.data(), line.size());
-  throw RunTermination{2};
+  throw RunTermination{2};  // a name that cannot be used
 }
 
 }  // namespace
