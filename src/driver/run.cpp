@@ -17,6 +17,7 @@
 #include "driver/parameters.hpp"
 #include "driver/run_state.hpp"
 #include "driver/text12.hpp"
+#include "driver/worker_threads.hpp"
 #include "output/initial_data_file.hpp"
 #include "output/structure_report.hpp"
 #include "rings/ring_closure.hpp"
@@ -86,6 +87,7 @@ bool build_rings(RunState& s) {
 int run_phases(RunState& s) {
   auto& table = textio::units();
   assign_file_names(s);
+  if (!check_output_names(s)) return kExitUnusableInput;
   ParameterReadFailure failure;
   if (!read_parameters(s, failure)) {
     write_input_error_report(s);
@@ -137,9 +139,10 @@ int run(int argc, char** argv) {
 
   auto& table = textio::units();
   table.set_arguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
-  textio::install_run_signals();
   int status;
   try {
+    textio::install_run_signals();
+    start_worker_threads();
     auto state = std::make_unique<RunState>();
     status = run_phases(*state);
   } catch (const textio::RunTermination& end) {
