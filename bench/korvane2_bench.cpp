@@ -187,9 +187,6 @@ void BM_RingFastVersusLiteral(benchmark::State& state) {
 }
 BENCHMARK(BM_RingFastVersusLiteral)->Arg(3000)->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-}  // namespace
-}  // namespace korvane2
-
 // A ring table of `records` records laid out as a ring summary (two lines a record).
 std::string summary_table(int records) {
   std::string table;
@@ -254,5 +251,8 @@ BENCHMARK(BM_WholeRunWithSummaryAsTable)
     ->ArgsProduct({{2000, 5000}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+}  // namespace
+}  // namespace korvane2
 
 BENCHMARK_MAIN();
