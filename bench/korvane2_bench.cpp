@@ -226,29 +226,33 @@ void BM_RingTableRereading(benchmark::State& state) {
 }
 BENCHMARK(BM_RingTableRereading)->Arg(2000)->Arg(5000)->Iterations(1)->Unit(benchmark::kSecond);
 
-// Whole runs of NRing rings of 3 or 4 bodies, with the ring summary of the same run as
-// the ring table (every ring reads its record) and without a table.
+// Whole runs of NRing rings of 3 bodies, with the ring summary of the same run as the
+// ring table (every ring reads its record) and without a table, with one thread or the
+// default thread count (each ring's parallel regions then wait for the other thread).
 void BM_WholeRunWithSummaryAsTable(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   const bool withTable = state.range(1) != 0;
+  testing::RunOptions options;
+  if (state.range(2) != 0) options.env["OMP_NUM_THREADS"] = std::to_string(state.range(2));
   testing::TempDir dir;
   testing::ParameterFile p;
   p.set(1, std::to_string(n)).set(2, "3").set(7, "1.0D-4");
   dir.write("Korvane2.dat", p.text());
   if (withTable) {
-    if (testing::run_korvane2(dir).status != 0) {
+    if (testing::run_korvane2(dir, options).status != 0) {
       state.SkipWithError("the run that writes the summary failed");
       return;
     }
     dir.write("rngtbinp.dat", dir.read("rngtbout.dat"));
   }
   for (auto _ : state) {
-    const testing::ProgramResult r = testing::run_korvane2(dir);
+    const testing::ProgramResult r = testing::run_korvane2(dir, options);
     if (r.status != 0) state.SkipWithError(r.err.c_str());
   }
 }
 BENCHMARK(BM_WholeRunWithSummaryAsTable)
-    ->ArgsProduct({{2000, 5000}, {0, 1}})
+    ->ArgNames({"NRing", "table", "threads"})
+    ->ArgsProduct({{2000, 5000}, {0, 1}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

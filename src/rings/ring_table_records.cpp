@@ -8,6 +8,22 @@
 
 namespace korvane2 {
 
+namespace {
+
+// Copies the items `f` assigned into the variables of the same names (the merged fields
+// of a pass, or the run-state record).
+template <class Variables>
+void take_assigned(const TableFields& f, Variables& to) {
+  if (f.assigned & (1u << 0)) to.Irtb = f.Irtb;
+  if (f.assigned & (1u << 1)) to.N3 = f.N3;
+  if (f.assigned & (1u << 2)) to.okf = f.okf;
+  if (f.assigned & (1u << 3)) to.Ctilt = f.Ctilt;
+  if (f.assigned & (1u << 4)) to.Rring = f.Rring;
+  if (f.assigned & (1u << 5)) to.Mbr = f.Mbr;
+}
+
+}  // namespace
+
 RingTableRecords::RingTableRecords(std::unique_ptr<textio::CharSource> source) : source_(std::move(source)) {}
 
 void RingTableRecords::read_statement() {
@@ -46,12 +62,7 @@ void RingTableRecords::read_statement() {
     if (!(m.assigned & kTableN3)) e.firstN3 = f.N3;
     else if (f.N3 != m.N3) e.N3Reassigned = true;
   }
-  if (f.assigned & (1u << 0)) m.Irtb = f.Irtb;
-  if (f.assigned & (1u << 1)) m.N3 = f.N3;
-  if (f.assigned & (1u << 2)) m.okf = f.okf;
-  if (f.assigned & (1u << 3)) m.Ctilt = f.Ctilt;
-  if (f.assigned & (1u << 4)) m.Rring = f.Rring;
-  if (f.assigned & (1u << 5)) m.Mbr = f.Mbr;
+  take_assigned(f, m);
   m.assigned |= f.assigned;
 
   if (status != 0) failures_.push_back(index);
@@ -84,12 +95,7 @@ TableReads RingTableRecords::replay(bool continuing, int Iring, RunState& s) {
   const TableEntry& e = entry(p.last);
   const TableFields& m = e.merged;
   s.ringN3FromTable = e.N3Reassigned || ((m.assigned & kTableN3) && e.firstN3 != s.N3);
-  if (m.assigned & (1u << 0)) s.Irtb = m.Irtb;
-  if (m.assigned & (1u << 1)) s.N3 = m.N3;
-  if (m.assigned & (1u << 2)) s.okf = m.okf;
-  if (m.assigned & (1u << 3)) s.Ctilt = m.Ctilt;
-  if (m.assigned & (1u << 4)) s.Rring = m.Rring;
-  if (m.assigned & (1u << 5)) s.Mbr = m.Mbr;
+  take_assigned(m, s);
 
   TableReads reads;
   reads.fromTop = !continuing;
