@@ -269,11 +269,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RingTable, ABadRecordIsWarnedAboutAsUnreadableOnly) {
   TempDir dir;
   dir.write("Korvane2.dat", parameters(5).text());
-  dir.write("rngtbinp.dat", kLine1 + "2 7 0.9 x 2e11 2e26\r\n" + kLine3);
+  dir.write("rngtbinp.dat", kLine1 + "2 7 0.9 0.25 2e11 x\r\n" + kLine3);
   ProgramResult r = run_korvane2(dir);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  EXPECT_NE(r.err.find("rngtbinp.dat line 2: item 4 (Ctilt) cannot be read"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("rngtbinp.dat line 2: item 6 (Mbr) cannot be read"), std::string::npos) << r.err;
 }
 
 // An unreadable field: one warning line, and otherwise exactly the run of the table cut
