@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "examine/csv_table.hpp"
-#include "examine/file_identity.hpp"
 #include "examine/initial_data_reader.hpp"
 #include "examine/parameter_dry_run.hpp"
 #include "examine/ring_membership.hpp"
@@ -18,6 +17,7 @@
 #include "examine/structure_measures.hpp"
 #include "examine/structure_summary.hpp"
 #include "examine/svg_picture.hpp"
+#include "textio/file_names.hpp"
 
 namespace korvane2::inspect {
 
@@ -57,6 +57,13 @@ bool write_file(const std::string& path, const std::string& bytes, std::ostream&
 
 // An output that is an input or another output would destroy it or be lost: refused
 // before anything is read or written.
+// Whether writing the file of name `a` would destroy or overwrite the file of name `b`:
+// devices and pipes never clash, since writing them replaces nothing.
+bool same_file(const std::string& a, const std::string& b) {
+  const textio::FileIdentity ia = textio::identify_file(a), ib = textio::identify_file(b);
+  return ia.regular && ib.regular && textio::same_file(ia, ib);
+}
+
 bool outputs_are_separate(const Options& options, std::ostream& err) {
   struct Named {
     const char* what;

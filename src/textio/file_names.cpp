@@ -40,6 +40,7 @@ FileIdentity identify_file(const std::string& name) {
   struct stat st;
   if (::stat(name.c_str(), &st) == 0) {
     id.exists = true;
+    id.regular = S_ISREG(st.st_mode);
     id.dev = st.st_dev;
     id.ino = st.st_ino;
     return id;

@@ -15,9 +15,12 @@ namespace korvane2::textio {
 std::string follow_links(const std::string& name);
 
 // The file a name denotes: device and inode of an existing file (symbolic links
-// followed), otherwise the absolute path at which opening it would create it.
+// followed), otherwise the absolute path at which opening it would create it; and
+// whether writing it replaces contents (a regular file, or one still to be created) or
+// not (a device, a pipe).
 struct FileIdentity {
   bool exists = false;
+  bool regular = true;
   dev_t dev = 0;
   ino_t ino = 0;
   std::string path;
