@@ -14,6 +14,7 @@
 #include "rings/ring_table_records.hpp"
 #include "textio/read_status.hpp"
 #include "textio/units.hpp"
+#include "textio/warning.hpp"
 
 namespace korvane2 {
 
@@ -25,11 +26,10 @@ const char* const kItemNames[6] = {"ring number", "N3", "okf", "Ctilt", "Rring",
 void warn_unreadable(RunState& s, long line, int item, int Iring, int status) {
   if (std::find(s.warnedTableLines.begin(), s.warnedTableLines.end(), line) != s.warnedTableLines.end()) return;
   s.warnedTableLines.push_back(line);
-  std::string text = "korvane2: warning: rngtbinp.dat line " + std::to_string(line) + ": item " +
-                     std::to_string(item) + " (" + kItemNames[item - 1] + ") cannot be read (" +
-                     textio::read_status_text(status) + ") while reading the table for ring " +
-                     std::to_string(Iring) + "; the ring keeps the values read so far\n";
-  textio::write_all(STDERR_FILENO, text.data(), text.size());
+  textio::warn("rngtbinp.dat line " + std::to_string(line) + ": item " + std::to_string(item) + " (" +
+               kItemNames[item - 1] + ") cannot be read (" + textio::read_status_text(status) +
+               ") while reading the table for ring " + std::to_string(Iring) +
+               "; the ring keeps the values read so far");
 }
 
 // A missing table is an ordinary run; one that exists but cannot be read (a directory,
@@ -38,10 +38,8 @@ void warn_unopenable(RunState& s, const std::string& name) {
   struct stat st;
   if (s.warnedTableUnopenable || ::stat(name.c_str(), &st) != 0) return;
   s.warnedTableUnopenable = true;
-  std::string text = "korvane2: warning: " + name + " exists but cannot be read as the ring table" +
-                     (S_ISDIR(st.st_mode) ? " (it is a directory)" : "") +
-                     "; every ring is built from Korvane2.dat alone\n";
-  textio::write_all(STDERR_FILENO, text.data(), text.size());
+  textio::warn(name + " exists but cannot be read as the ring table" +
+               (S_ISDIR(st.st_mode) ? " (it is a directory)" : "") + "; every ring is built from Korvane2.dat alone");
 }
 
 // The table ends cleanly after the records of a pass from the top: the ring of the pass
@@ -58,13 +56,11 @@ void warn_short_table(RunState& s, std::size_t records, long line, int Iring) {
   if (!later.empty())
     later += " N3, okf and the semi-major axis from the formulas of Korvane2.dat with the Ctilt and body mass of ring " +
              std::to_string(Iring);
-  std::string text = "korvane2: warning: rngtbinp.dat ends after record " + k + " (line " + std::to_string(line) +
-                     ") but NRing = " + std::to_string(s.NRing) + ": ring " + std::to_string(Iring) +
-                     " repeats record " + k + later + "; add " +
-                     (Iring == s.NRing ? "a record for ring " + std::to_string(Iring)
-                                       : "records for rings " + std::to_string(Iring) + " to " + std::to_string(s.NRing)) +
-                     " to rngtbinp.dat or lower NRing to " + k + "\n";
-  textio::write_all(STDERR_FILENO, text.data(), text.size());
+  textio::warn("rngtbinp.dat ends after record " + k + " (line " + std::to_string(line) + ") but NRing = " +
+               std::to_string(s.NRing) + ": ring " + std::to_string(Iring) + " repeats record " + k + later + "; add " +
+               (Iring == s.NRing ? "a record for ring " + std::to_string(Iring)
+                                 : "records for rings " + std::to_string(Iring) + " to " + std::to_string(s.NRing)) +
+               " to rngtbinp.dat or lower NRing to " + k);
 }
 
 // The table read through its own descriptor, which stays open while unit 7 is closed
