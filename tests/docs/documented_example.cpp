@@ -56,7 +56,12 @@ DocumentedExample parse_marker(const std::string& line, std::string& fault) {
     } else if (item.rfind("shows ", 0) == 0) {
       example.shows = trim(item.substr(6));
     } else if (item.rfind("status ", 0) == 0) {
-      example.status = std::stoi(item.substr(7));
+      const std::string digits = trim(item.substr(7));
+      if (digits.empty() || digits.size() > 3 || digits.find_first_not_of("0123456789") != std::string::npos) {
+        fault = "the status in \"" + item + "\" is not a number";
+        return example;
+      }
+      example.status = std::stoi(digits);
     } else if (item == "korvane2" || item.rfind("korvane2 ", 0) == 0 || item.rfind("korvane2-inspect", 0) == 0) {
       example.commands.push_back(words_of(item));
     } else {

@@ -77,11 +77,14 @@ TEST(ScanDocument, RefusesABlockWithoutMarkerAndAMarkerWithoutBlock) {
   const DocumentScan scan = scan_document("doc.md",
                                           "```\nunchecked\n```\n"
                                           "<!-- example: in examples; korvane2; shows Korvane2Err -->\ntext\n"
-                                          "<!-- example: in examples; shows Korvane2Err -->\n```\n```\n");
-  ASSERT_EQ(scan.faults.size(), 3u);
+                                          "<!-- example: in examples; shows Korvane2Err -->\n```\n```\n"
+                                          "<!-- example: in examples; korvane2; status four; shows Korvane2Err -->\n```\n```\n");
+  ASSERT_EQ(scan.faults.size(), 4u);
   EXPECT_EQ(scan.faults[0].rfind("doc.md:1: fenced block without", 0), 0u) << scan.faults[0];
   EXPECT_EQ(scan.faults[1].rfind("doc.md:4: the marker is not followed", 0), 0u) << scan.faults[1];
   EXPECT_EQ(scan.faults[2].rfind("doc.md:6: the marker needs", 0), 0u) << scan.faults[2];
+  EXPECT_EQ(scan.faults[3].rfind("doc.md:9: the status", 0), 0u) << scan.faults[3];
+  EXPECT_TRUE(scan.examples.empty());
 }
 
 // ---- the documents themselves ----
