@@ -8,12 +8,18 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 
 #include "driver/run_state.hpp"
 #include "rings/literal_ring.hpp"
+#include "rings/literal_ring_table.hpp"
+#include "rings/ring_table_records.hpp"
+#include "support/parameter_file.hpp"
+#include "support/program_run.hpp"
 #include "support/structure_setup.hpp"
 #include "rings/ring_distances.hpp"
 #include "rings/ring_iteration.hpp"
@@ -220,6 +226,75 @@ void BM_RingFastVersusLiteral(benchmark::State& state) {
   state.counters["speedup"] = literalSeconds / fastSeconds;
 }
 BENCHMARK(BM_RingFastVersusLiteral)->Arg(3000)->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// A ring table of `records` records laid out as a ring summary (two lines a record).
+std::string summary_table(int records) {
+  std::string table;
+  char line[128];
+  for (int i = 1; i <= records; ++i) {
+    std::snprintf(line, sizeof line, "%12d%12d%24.15E%24.15E\r\n%24.15E%24.15E\r\n", i, 3 + i % 5, 0.95 - 1e-6 * i, 0.3,
+                  1.5e11 * (1.0 + 1e-4 * i), 1.7e26);
+    table += line;
+  }
+  return table;
+}
+
+// The ring table's reads for rings 1..N over a table of N records: the one reading with
+// its replay, and the re-reading from the top for every ring.
+void BM_RingTableReplay(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const std::string table = summary_table(n);
+  for (auto _ : state) {
+    RingTableRecords records(std::make_unique<textio::MemorySource>(table));
+    RunState s;
+    bool open = false;
+    for (int Iring = 1; Iring <= n; ++Iring) open = records.replay(open, Iring, s).failed != nullptr;
+    benchmark::DoNotOptimize(s.okf);
+  }
+}
+BENCHMARK(BM_RingTableReplay)->Arg(2000)->Arg(5000)->Arg(30000)->Unit(benchmark::kMillisecond);
+
+void BM_RingTableRereading(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const std::string table = summary_table(n);
+  for (auto _ : state) {
+    literal::RingTableRereading rereading(table);
+    literal::TableVariables v;
+    for (int Iring = 1; Iring <= n; ++Iring) rereading.read_ring(Iring, v);
+    benchmark::DoNotOptimize(v.okf);
+  }
+}
+BENCHMARK(BM_RingTableRereading)->Arg(2000)->Arg(5000)->Iterations(1)->Unit(benchmark::kSecond);
+
+// Whole runs of NRing rings of 3 bodies, with the ring summary of the same run as the
+// ring table (every ring reads its record) and without a table, with one thread or the
+// default thread count (each ring's parallel regions then wait for the other thread).
+void BM_WholeRunWithSummaryAsTable(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const bool withTable = state.range(1) != 0;
+  testing::RunOptions options;
+  if (state.range(2) != 0) options.env["OMP_NUM_THREADS"] = std::to_string(state.range(2));
+  testing::TempDir dir;
+  testing::ParameterFile p;
+  p.set(1, std::to_string(n)).set(2, "3").set(7, "1.0D-4");
+  dir.write("Korvane2.dat", p.text());
+  if (withTable) {
+    if (testing::run_korvane2(dir, options).status != 0) {
+      state.SkipWithError("the run that writes the summary failed");
+      return;
+    }
+    dir.write("rngtbinp.dat", dir.read("rngtbout.dat"));
+  }
+  for (auto _ : state) {
+    const testing::ProgramResult r = testing::run_korvane2(dir, options);
+    if (r.status != 0) state.SkipWithError(r.err.c_str());
+  }
+}
+BENCHMARK(BM_WholeRunWithSummaryAsTable)
+    ->ArgNames({"NRing", "table", "threads"})
+    ->ArgsProduct({{2000, 5000}, {0, 1}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace korvane2

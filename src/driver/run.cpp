@@ -17,6 +17,7 @@
 #include "driver/parameters.hpp"
 #include "driver/run_state.hpp"
 #include "driver/text12.hpp"
+#include "driver/worker_threads.hpp"
 #include "output/initial_data_file.hpp"
 #include "output/structure_report.hpp"
 #include "rings/ring_closure.hpp"
@@ -60,13 +61,21 @@ const char kUsage[] =
 
 void print(const char* text) { textio::write_all(STDOUT_FILENO, text, std::strlen(text)); }
 
+// The iteration of a ring, with a progress line on a terminal while a long ring is built;
+// the line is gone before anything else is written.
+bool iterate_ring_showing_progress(RunState& s, int Iring) {
+  textio::ProgressLine progress("ring " + std::to_string(Iring) + " of " + std::to_string(s.NRing),
+                                ring_chain_turns(s.N3));
+  return iterate_ring(s, KernelPath::kAuto, &progress);
+}
+
 // The ring loop; false when the iteration of a ring stopped the run.
 bool build_rings(RunState& s) {
   for (int Iring = 1; Iring <= s.NRing; ++Iring) {
     start_ring(s, Iring);
     read_ring_table(s, Iring);
     compute_ring_quantities(s, Iring);
-    if (!iterate_ring(s)) return false;
+    if (!iterate_ring_showing_progress(s, Iring)) return false;
     check_ring_closure(s, Iring);
     place_ring(s, Iring);
     measure_ring_distances(s, Iring);
@@ -78,6 +87,7 @@ bool build_rings(RunState& s) {
 int run_phases(RunState& s) {
   auto& table = textio::units();
   assign_file_names(s);
+  if (!check_output_names(s)) return kExitUnusableInput;
   ParameterReadFailure failure;
   if (!read_parameters(s, failure)) {
     write_input_error_report(s);
@@ -129,9 +139,10 @@ int run(int argc, char** argv) {
 
   auto& table = textio::units();
   table.set_arguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
-  textio::install_run_signals();
   int status;
   try {
+    textio::install_run_signals();
+    start_worker_threads();
     auto state = std::make_unique<RunState>();
     status = run_phases(*state);
   } catch (const textio::RunTermination& end) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "textio/fixed_column_reader.hpp"
@@ -11,6 +12,8 @@
 namespace korvane2 {
 
 using textio::Text12;
+
+class RingTableRecords;
 
 // Two rows (position, velocity) of one Cartesian component, indexed by column 1..N.
 struct RowPair {
@@ -73,12 +76,16 @@ struct RunState {
   std::int32_t ringsNotClosed = 0;
   std::int64_t samePlacePairs = 0;
 
+  // The ring table as read once at its first open, replayed for every ring.
+  std::shared_ptr<RingTableRecords> ringTable;
+
   // Ring table diagnostics: whether the body count in force for the ring was read from
   // the table, the table lines already warned about as unreadable, and whether a table
-  // that exists but cannot be opened was warned about.
+  // that exists but cannot be opened, or one that ends before NRing, was warned about.
   bool ringN3FromTable = false;
   std::vector<long> warnedTableLines;
   bool warnedTableUnopenable = false;
+  bool warnedShortTable = false;
 
   // Ring distances.
   double d23 = 0.0, Rmin = 0.0;

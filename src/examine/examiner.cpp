@@ -17,6 +17,7 @@
 #include "examine/structure_measures.hpp"
 #include "examine/structure_summary.hpp"
 #include "examine/svg_picture.hpp"
+#include "textio/file_names.hpp"
 
 namespace korvane2::inspect {
 
@@ -54,10 +55,46 @@ bool write_file(const std::string& path, const std::string& bytes, std::ostream&
   return true;
 }
 
+// An output that is an input or another output would destroy it or be lost: refused
+// before anything is read or written.
+// Whether writing the file of name `a` would destroy or overwrite the file of name `b`:
+// devices and pipes never clash, since writing them replaces nothing.
+bool same_file(const std::string& a, const std::string& b) {
+  const textio::FileIdentity ia = textio::identify_file(a), ib = textio::identify_file(b);
+  return ia.regular && ib.regular && textio::same_file(ia, ib);
+}
+
+bool outputs_are_separate(const Options& options, std::ostream& err) {
+  struct Named {
+    const char* what;
+    const char* option;
+    const std::string& name;
+  };
+  const Named inputs[] = {{"the initial-data file", "", options.dataFile}, {"the --rings file", "--rings", options.ringsFile}};
+  const Named outputs[] = {{"the --svg picture", "--svg", options.svgFile}, {"the --csv table", "--csv", options.csvFile}};
+  for (std::size_t o = 0; o < std::size(outputs); ++o) {
+    const Named& out = outputs[o];
+    if (out.name.empty()) continue;
+    auto refuse = [&](const Named& other, const char* harm) {
+      err << kProgram << out.what << " " << out.name << " is the same file as " << other.what << " " << other.name
+          << ", which writing it would " << harm << "; nothing is written: give " << out.option
+          << " another file name\n";
+      return false;
+    };
+    for (const Named& in : inputs)
+      if (!in.name.empty() && same_file(out.name, in.name)) return refuse(in, "destroy");
+    for (std::size_t earlier = 0; earlier < o; ++earlier)
+      if (!outputs[earlier].name.empty() && same_file(out.name, outputs[earlier].name))
+        return refuse(outputs[earlier], "overwrite");
+  }
+  return true;
+}
+
 }  // namespace
 
 int run_inspector(const Options& options, std::ostream& out, std::ostream& err) {
   if (options.mode == Mode::kParams) return dry_run_parameters(options.paramsFile, out, err);
+  if (!outputs_are_separate(options, err)) return kCannotRead;
 
   const std::optional<std::string> bytes = read_file(options.dataFile, err);
   if (!bytes) return kCannotRead;

@@ -40,8 +40,11 @@ const char* usage_text() {
          "  -h, --help      show this text and exit\n"
          "  --version       show the version and exit\n"
          "\n"
+         "An output that is the same file as an input or as the other output is refused.\n"
+         "\n"
          "Exit status: 0 every check holds (or the parameter file reads without an error);\n"
-         "1 a check failed; 2 a file cannot be read or written, or bad usage.\n";
+         "1 a check failed; 2 a file cannot be read or written (standard output included),\n"
+         "an output is an input or the other output, memory runs out, or bad usage.\n";
 }
 
 Options parse_options(const std::vector<std::string>& args) {

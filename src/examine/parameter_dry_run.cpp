@@ -5,14 +5,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
-#include <cfenv>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <vector>
 
@@ -20,11 +21,14 @@
 #include "driver/parameters.hpp"
 #include "driver/run_state.hpp"
 #include "driver/text12.hpp"
+#include "examine/fault_prediction.hpp"
 #include "examine/hand_edit_warnings.hpp"
 #include "examine/physical_constants.hpp"
 #include "examine/text_format.hpp"
 #include "rings/ring_quantities.hpp"
 #include "rings/ring_table.hpp"
+#include "structure/structure_frame.hpp"
+#include "structure/structure_units.hpp"
 #include "textio/char_source.hpp"
 #include "textio/read_status.hpp"
 #include "textio/units.hpp"
@@ -144,15 +148,53 @@ struct UnitsClosed {
   ~UnitsClosed() { textio::units().end_run(true); }
 };
 
-// The floating-point faults that end a run.
-constexpr int kFaults = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
-
 const double kNotRead = std::bit_cast<double>(std::uint64_t{0x7ff8dead5eed0000});
 
 bool not_read(double v) { return std::bit_cast<std::uint64_t>(v) == std::bit_cast<std::uint64_t>(kNotRead); }
 
-// The rings as start_ring, read_ring_table and compute_ring_quantities leave them.
-int show_rings(RunState& s, std::ostream& out, bool tableExists) {
+// The stages of the computations a dry run foretells the faults of: ring Iring's start,
+// table record and quantities are stage Iring, the structure units stage NRing + 1, the
+// frame with the radii stage NRing + 2.
+int units_stage(const RunState& s) { return s.NRing + 1; }
+
+// What a run computes besides the iteration and what hangs on its positions: every
+// ring's start, table record and quantities, then the structure units and the frame with
+// the bodies' radii, on a stand-in structure of the central body and one body of each
+// ring at the origin (the units and the radii depend on the masses only).
+void compute_without_iteration(RunState& s, int& stage) {
+  std::vector<double> ringMasses;
+  for (int Iring = 1; Iring <= s.NRing; ++Iring) {
+    stage = Iring;
+    start_ring(s, Iring);
+    read_ring_table(s, Iring);
+    compute_ring_quantities(s, Iring);
+    ringMasses.push_back(s.Mbr);
+  }
+  s.NB = s.NRing + 1;
+  for (std::vector<double>* a : {&s.Mb, &s.Xb, &s.Yb, &s.Zb, &s.VXb, &s.VYb, &s.VZb})
+    a->assign(static_cast<std::size_t>(s.NB) + 1, 0.0);
+  std::copy(ringMasses.begin(), ringMasses.end(), s.Mb.begin() + 2);
+  stage = units_stage(s);
+  convert_to_structure_units(s);
+  stage = units_stage(s) + 1;
+  bring_into_frame(s);
+}
+
+std::string indented(const std::string& report) {
+  std::string text;
+  std::size_t start = 0;
+  while (start < report.size()) {
+    std::size_t end = report.find('\n', start);
+    if (end == std::string::npos) end = report.size();
+    text += "    " + report.substr(start, end - start) + "\n";
+    start = end + 1;
+  }
+  return text;
+}
+
+// The rings as start_ring, read_ring_table and compute_ring_quantities leave them, up to
+// the ring whose quantities a run stops at.
+int show_rings(RunState& s, std::ostream& out, bool tableExists, const FaultPrediction& fault) {
   out << section(tableExists ? "Rings as a run will build them (with the ring table rngtbinp.dat)"
                              : "Rings as a run will build them (no ring table rngtbinp.dat: all from the parameter file)");
   const char* const titles[] = {"ring", "bodies", "semi-major axis (m)", "(AU)", "body mass (kg)", "okf (start)",
@@ -166,10 +208,17 @@ int show_rings(RunState& s, std::ostream& out, bool tableExists) {
   };
   out << row(std::vector<std::string>(std::begin(titles), std::end(titles)));
   bool ctiltFromTable = false, mbrFromTable = false;
-  std::feclearexcept(kFaults);
+  const int faultRing = fault.faulted && fault.stage <= s.NRing ? fault.stage : 0;
   std::string counts;
   for (int Iring = 1; Iring <= s.NRing; ++Iring) {
     out.flush();
+    if (Iring == faultRing) {
+      out << format("A run stops at ring %d: its quantities divide by zero, overflow or take an invalid operation, "
+                    "which ends the run with exit status 1 and the arithmetic fault report\n",
+                    Iring)
+          << indented(fault.report);
+      return 2;
+    }
     start_ring(s, Iring);
     const double okf = s.okf, Rring = s.Rring, Ctilt = s.Ctilt, Mbr = s.Mbr;
     s.okf = s.Rring = s.Ctilt = s.Mbr = kNotRead;
@@ -182,8 +231,14 @@ int show_rings(RunState& s, std::ostream& out, bool tableExists) {
     if (not_read(s.Mbr)) s.Mbr = Mbr;
     else mbrFromTable = true;
     const bool N3Table = s.ringN3FromTable;
-    compute_ring_quantities(s, Iring);
-    const bool faulted = std::fetestexcept(kFaults) != 0;
+    try {
+      compute_ring_quantities(s, Iring);
+    } catch (const std::bad_alloc&) {
+      out << format("A run stops at ring %d: its arrays need more memory than the machine has, which ends the run "
+                    "with exit status 1 and the message that there is not enough memory.\n",
+                    Iring);
+      return 2;
+    }
 
     auto marked = [](std::string value, bool fromTable) { return value + (fromTable ? "*" : " "); };
     out << row({std::to_string(Iring), marked(std::to_string(s.N3), N3Table),
@@ -191,20 +246,26 @@ int show_rings(RunState& s, std::ostream& out, bool tableExists) {
                 marked(exact_real(s.Mbr), mbrFromTable), marked(exact_real(s.okf), okfTable),
                 marked(exact_real(s.Ctilt), ctiltFromTable), format("%.8g", s.Tyear) + " "});
     counts += " + " + std::to_string(s.N3);
-    if (faulted) {
-      out << format("A run stops at ring %d: its quantities divide by zero, overflow or take an invalid operation, "
-                    "which ends the run with the arithmetic fault report.\n",
-                    Iring);
-      return 2;
-    }
   }
   if (tableExists) out << "  * from the ring table rngtbinp.dat; the other values from the parameter file and the ring formulas\n";
   out << report_line("bodies in all", "1" + counts + format(" = %d", s.NB));
   out << report_line("total mass", exact_real(static_cast<double>(s.N3) * s.Mbr + s.Mint) + " kg");
-  if (!(s.Rho > 0.0)) {
-    out << "A run stops when it gives the bodies their radii: the density Rho (line 15) must be positive.\n";
+  if (fault.faulted) {
+    out << (fault.stage == units_stage(s)
+                ? std::string("A run stops when it converts the structure to its units (mass, length and time unit "
+                              "from the total mass and the period of ring 1, the density in those units)")
+                : std::string("A run stops when it gives the bodies their radii from their masses and the density: "
+                              "the density Rho (line 15) must be positive and keep every radius finite"))
+        << ", which ends the run with exit status 1 and the arithmetic fault report\n"
+        << indented(fault.report);
     return 2;
   }
+  if (!fault.available)
+    out << "The dry run could not start the process that foretells the arithmetic faults of the rings' quantities, "
+           "the units and the radii; a run may still stop with one.\n";
+  out << "Not foretold: the ring iteration and everything that depends on the bodies' positions (distances, "
+         "barycentre, momentum) are not computed here; an arithmetic fault there (for instance a starting "
+         "coefficient okf so large that the iteration overflows) shows only in a run.\n";
   return 0;
 }
 
@@ -304,8 +365,10 @@ int dry_run_parameters(const std::string& path, std::ostream& out, std::ostream&
   set_constants(s);
   derive_global_quantities(s);
   const bool tableExists = std::filesystem::exists(textio::trim_name(view(s.fnInp)));
+  out.flush();
+  const FaultPrediction fault = predict_arithmetic_fault([&s](int& stage) { compute_without_iteration(s, stage); });
   try {
-    return show_rings(s, out, tableExists);
+    return show_rings(s, out, tableExists, fault);
   } catch (const textio::RunTermination& stop) {
     out << format("A run stops at this ring (the reason is on standard error) with exit status %d.\n", stop.status);
     return 2;

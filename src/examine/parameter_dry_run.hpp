@@ -9,9 +9,11 @@ namespace korvane2::inspect {
 
 // Reads the parameter file at `path` (its directory is the run directory, where the ring
 // table rngtbinp.dat is looked for). Returns 0, or 2 when a run could not use the file:
-// it would give the input error report, refuse a value or a ring, or meet an arithmetic
-// fault in a ring's quantities or the bodies' radii; or when the file cannot be read. The
-// program's own refusal messages appear on standard error, as in a run.
+// it would give the input error report, refuse a value or a ring, run out of memory, or
+// meet an arithmetic fault in a ring's quantities, the structure units or the bodies'
+// radii (foretold with the run's own report, computed with the run's fault handling);
+// or when the file cannot be read. The program's own refusal messages appear on standard
+// error, as in a run. Faults of the iteration and of the positions are not foretold.
 int dry_run_parameters(const std::string& path, std::ostream& out, std::ostream& err);
 
 }  // namespace korvane2::inspect

@@ -4,6 +4,7 @@
 #include "output/initial_data_file.hpp"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include <omp.h>
@@ -52,15 +53,23 @@ void write_bodies(textio::Unit& unit, const RunState& s) {
   for (int first = s.Ibeg; first <= s.NB; first += kBodiesPerBatch) {
     const int last = std::min(s.NB, first + kBodiesPerBatch - 1);
     const int count = last - first + 1;
-#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    // Memory running out while a part grows is carried out of the parallel region as a
+    // flag, since no exception may leave it.
+    bool outOfMemory = false;
+#pragma omp parallel for schedule(static, 1) num_threads(threads) reduction(|| : outOfMemory)
     for (int part = 0; part < threads; ++part) {
-      textio::RecordBuffer& buffer = parts[static_cast<std::size_t>(part)];
-      buffer.clear();
-      textio::FreeFormatWriter w(buffer);
-      const int begin = first + static_cast<int>(static_cast<long>(count) * part / threads);
-      const int end = first + static_cast<int>(static_cast<long>(count) * (part + 1) / threads);
-      for (int j = begin; j < end; ++j) write_body(w, s, j);
+      try {
+        textio::RecordBuffer& buffer = parts[static_cast<std::size_t>(part)];
+        buffer.clear();
+        textio::FreeFormatWriter w(buffer);
+        const int begin = first + static_cast<int>(static_cast<long>(count) * part / threads);
+        const int end = first + static_cast<int>(static_cast<long>(count) * (part + 1) / threads);
+        for (int j = begin; j < end; ++j) write_body(w, s, j);
+      } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+      }
     }
+    if (outOfMemory) throw std::bad_alloc();
     for (const auto& buffer : parts) unit.write_bytes(buffer.bytes().data(), buffer.bytes().size());
   }
 }

@@ -26,13 +26,14 @@ void report_zero_coefficient(double okf2) {
   w.end_record();
 }
 
-void build_ring_states(RunState& s, const ConicPoints& conic, const StepRotation& R, KernelPath path) {
+void build_ring_states(RunState& s, const ConicPoints& conic, const StepRotation& R, KernelPath path,
+                       textio::ProgressLine* progress) {
   const int N3 = s.N3;
   for (RowPair* a : {&s.Xr, &s.Yr, &s.Zr}) a->resize(static_cast<std::size_t>(N3) + 2);
   RingStateRows out{{s.Xr.row[0].data(), s.Xr.row[1].data()},
                     {s.Yr.row[0].data(), s.Yr.row[1].data()},
                     {s.Zr.row[0].data(), s.Zr.row[1].data()}};
-  build_ring_chains(conic, N3, R, out, path);
+  build_ring_chains(conic, N3, R, out, path, progress);
   // Column 1 is the ring's centre; column 2 is body 1 at the pericentre, exactly.
   for (int row = 1; row <= 2; ++row) s.Xr(row, 1) = s.Yr(row, 1) = s.Zr(row, 1) = 0.0;
   s.Xr(1, 2) = s.Rper, s.Yr(1, 2) = 0.0, s.Zr(1, 2) = 0.0;
@@ -41,7 +42,7 @@ void build_ring_states(RunState& s, const ConicPoints& conic, const StepRotation
 
 }  // namespace
 
-bool iterate_ring(RunState& s, KernelPath path) {
+bool iterate_ring(RunState& s, KernelPath path, textio::ProgressLine* progress) {
   ConicPoints conic;
   compute_conic_points(s.N3, s.Delta, s.Qe, s.Rper, s.Vper, conic);
 
@@ -75,7 +76,7 @@ bool iterate_ring(RunState& s, KernelPath path) {
     // Secant rule on the closing residual.
     s.okf = s.okf2 - ((s.okf2 - s.okf1) * s.res2) / (s.res2 - s.res1);
   }
-  build_ring_states(s, conic, R, path);
+  build_ring_states(s, conic, R, path, progress);
   return true;
 }
 

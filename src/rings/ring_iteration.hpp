@@ -9,7 +9,8 @@
 namespace korvane2 {
 
 // Returns false after writing "Error okf2 = " on the console when a step's coefficient
-// is zero; the run then stops.
-bool iterate_ring(RunState& s, KernelPath path = KernelPath::kAuto);
+// is zero; the run then stops. The final build of the ring states counts its turns on
+// `progress`, if given.
+bool iterate_ring(RunState& s, KernelPath path = KernelPath::kAuto, textio::ProgressLine* progress = nullptr);
 
 }  // namespace korvane2

@@ -1,15 +1,17 @@
-// Reading the ring table record by record from its top for every ring; its failures
-// never stop the run.
+// The ring table for every ring: unit 7 opened and closed as the reads of each ring
+// would leave it, the records replayed from the one reading, and the warnings about a
+// table that cannot be read or ends before NRing; its failures never stop the run.
 #include "rings/ring_table.hpp"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "driver/text12.hpp"
-#include "textio/free_format_reader.hpp"
+#include "rings/ring_table_records.hpp"
 #include "textio/read_status.hpp"
 #include "textio/units.hpp"
 
@@ -42,24 +44,33 @@ void warn_unopenable(RunState& s, const std::string& name) {
   textio::write_all(STDERR_FILENO, text.data(), text.size());
 }
 
-// One free-format record; false at the first failed step.
-bool read_record(RunState& s, textio::CharSource& in, int Iring) {
-  textio::FreeFormatReader r;
-  int status = r.begin_read(in);
-  int item = 0;
-  auto step = [&](int st) {
-    ++item;
-    status = st;
-    return st == 0;
-  };
-  const std::int32_t formulaN3 = s.N3;
-  bool ok = status == 0 && step(r.read_integer(s.Irtb)) && step(r.read_integer(s.N3)) &&
-            (s.ringN3FromTable = s.ringN3FromTable || s.N3 != formulaN3, step(r.read_double(s.okf))) &&
-            step(r.read_double(s.Ctilt)) && step(r.read_double(s.Rring)) && step(r.read_double(s.Mbr));
-  if (ok) status = r.end_read();
-  if (status == 0) return true;
-  if (status > 0 && item >= 1) warn_unreadable(s, r.item_line(), item, Iring, status);
-  return false;
+// The table ends cleanly after the records of a pass from the top: the ring of the pass
+// repeats the last record, and the rings after it meet the end at once.
+void warn_short_table(RunState& s, std::size_t records, long line, int Iring) {
+  if (s.warnedShortTable) return;
+  s.warnedShortTable = true;
+  const std::string k = std::to_string(records);
+  std::string later;
+  if (Iring + 1 == s.NRing)
+    later = ", and ring " + std::to_string(Iring + 1) + " takes";
+  else if (Iring < s.NRing)
+    later = ", and rings " + std::to_string(Iring + 1) + " to " + std::to_string(s.NRing) + " take";
+  if (!later.empty())
+    later += " N3, okf and the semi-major axis from the formulas of Korvane2.dat with the Ctilt and body mass of ring " +
+             std::to_string(Iring);
+  std::string text = "korvane2: warning: rngtbinp.dat ends after record " + k + " (line " + std::to_string(line) +
+                     ") but NRing = " + std::to_string(s.NRing) + ": ring " + std::to_string(Iring) +
+                     " repeats record " + k + later + "; add " +
+                     (Iring == s.NRing ? "a record for ring " + std::to_string(Iring)
+                                       : "records for rings " + std::to_string(Iring) + " to " + std::to_string(s.NRing)) +
+                     " to rngtbinp.dat or lower NRing to " + k + "\n";
+  textio::write_all(STDERR_FILENO, text.data(), text.size());
+}
+
+// The table read through its own descriptor, which stays open while unit 7 is closed
+// and opened again ring by ring.
+std::unique_ptr<textio::CharSource> table_source(const textio::Unit& unit) {
+  return std::make_unique<textio::Unit>(unit.number(), unit.name(), ::dup(unit.fd()), 0, 0);
 }
 
 }  // namespace
@@ -68,14 +79,23 @@ void read_ring_table(RunState& s, int Iring) {
   auto& table = textio::units();
   s.ringN3FromTable = false;
   const std::string name = textio::trim_name(view(s.fnInp));
+  // Unit 7 is connected only when a failed read left it open: the open then keeps its
+  // position, and the reads go on from there.
+  const bool continuing = table.unit(kTableUnit) != nullptr;
   if (table.open_unit(kTableUnit, name, textio::OpenStatus::kOld, true) != 0) {
     warn_unopenable(s, name);
     return;
   }
-  textio::CharSource& in = *table.unit(kTableUnit);
-  for (int Jrec = 1; Jrec <= Iring; ++Jrec)
-    if (!read_record(s, in, Iring)) return;
-  table.close_unit(kTableUnit);
+  if (!s.ringTable) s.ringTable = std::make_shared<RingTableRecords>(table_source(*table.unit(kTableUnit)));
+  const TableReads reads = s.ringTable->replay(continuing, Iring, s);
+  if (!reads.failed) {
+    table.close_unit(kTableUnit);
+    return;
+  }
+  const TableStatement& failed = *reads.failed;
+  if (failed.status > 0 && failed.item >= 1) warn_unreadable(s, failed.line, failed.item, Iring, failed.status);
+  if (failed.status == textio::kReadEndOfFile && failed.item == 1 && reads.fromTop && reads.completeRecords > 0)
+    warn_short_table(s, reads.completeRecords, s.ringTable->entry(reads.completeRecords - 1).statement.line, Iring);
 }
 
 }  // namespace korvane2

@@ -8,7 +8,9 @@
 namespace korvane2 {
 
 // A missing table changes nothing; a short or bad table leaves unit 7 open where the
-// read stopped. An unreadable field is warned about once per table line.
+// read stopped. An unreadable field is warned about once per table line, and a table
+// that ends after the records of a pass from its top (ring k + 1 of a table of k
+// records) once in the run.
 void read_ring_table(RunState& s, int Iring);
 
 }  // namespace korvane2

@@ -7,6 +7,9 @@
 // the distribution of blocks over threads can change a bit of the result.
 #include "rings/rotation_chains.hpp"
 
+#include <omp.h>
+
+#include <algorithm>
 #include <cstring>
 
 namespace korvane2 {
@@ -122,7 +125,10 @@ double closing_residual(const ConicPoints& c, int N3, const StepRotation& R) {
   return y;
 }
 
-void build_ring_chains(const ConicPoints& c, int N3, const StepRotation& R, RingStateRows out, KernelPath path) {
+std::int64_t ring_chain_turns(int N3) { return static_cast<std::int64_t>(N3) * (N3 + 1) / 2; }
+
+void build_ring_chains(const ConicPoints& c, int N3, const StepRotation& R, RingStateRows out, KernelPath path,
+                       textio::ProgressLine* progress) {
   BlockJob job{&c, N3, R, out};
   const Kernel kernel = kernel_for(path);
   const int blocks = (N3 + kernel.chainsPerBlock - 1) / kernel.chainsPerBlock;
@@ -130,7 +136,14 @@ void build_ring_chains(const ConicPoints& c, int N3, const StepRotation& R, Ring
 #pragma omp parallel for schedule(dynamic, 1)
   for (int i = 0; i < blocks; ++i) {
     const int block = blocks - 1 - i;
-    kernel.run(job, 3 + block * kernel.chainsPerBlock);
+    const int c0 = 3 + block * kernel.chainsPerBlock;
+    kernel.run(job, c0);
+    if (!progress) continue;
+    // Column c takes c - 2 turns.
+    const int c1 = std::min(c0 + kernel.chainsPerBlock - 1, N3 + 2);
+    progress->advance(static_cast<std::int64_t>(c1 - c0 + 1) * (c0 + c1 - 4) / 2);
+    // The main thread draws the line, between blocks, never inside a write of a file.
+    if (omp_get_thread_num() == 0) progress->show_if_due();
   }
 }
 

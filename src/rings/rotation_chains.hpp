@@ -8,6 +8,7 @@
 
 #include "rings/conic_points.hpp"
 #include "rings/step_rotation.hpp"
+#include "textio/progress_line.hpp"
 
 namespace korvane2 {
 
@@ -27,8 +28,12 @@ struct RingStateRows {
   double* z[2];
 };
 
-// Columns 3..N3+2: conic point c-1 turned c-2 times in succession, both rows.
+// The turns of columns 3..N3+2 in all: N3 (N3 + 1) / 2.
+std::int64_t ring_chain_turns(int N3);
+
+// Columns 3..N3+2: conic point c-1 turned c-2 times in succession, both rows. Each turn
+// counts one unit of `progress`, if given.
 void build_ring_chains(const ConicPoints& c, int N3, const StepRotation& R, RingStateRows out,
-                       KernelPath path = KernelPath::kAuto);
+                       KernelPath path = KernelPath::kAuto, textio::ProgressLine* progress = nullptr);
 
 }  // namespace korvane2

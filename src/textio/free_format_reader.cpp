@@ -122,16 +122,22 @@ int FreeFormatReader::next_item(bool& take) {
 
 int FreeFormatReader::read_integer(std::int32_t& value) {
   bool take = false;
-  const int status = next_item(take);
+  itemAssigned_ = false;
+  int status = next_item(take);
   if (status != kReadOk || !take) return status;
-  return convert_integer(valueText_, value);
+  status = convert_integer(valueText_, value);
+  itemAssigned_ = status == kReadOk;
+  return status;
 }
 
 int FreeFormatReader::read_double(double& value) {
   bool take = false;
-  const int status = next_item(take);
+  itemAssigned_ = false;
+  int status = next_item(take);
   if (status != kReadOk || !take) return status;
-  return convert_double(valueText_, 0, false, value);
+  status = convert_double(valueText_, 0, false, value);
+  itemAssigned_ = status == kReadOk;
+  return status;
 }
 
 int FreeFormatReader::end_read() {

@@ -20,6 +20,9 @@ class FreeFormatReader {
 
   // For diagnostics: the line on which the last item read (or failed) was found.
   long item_line() const { return itemLine_; }
+  // Whether the last item step gave its variable a value (not null, not after "/", not
+  // failed).
+  bool item_assigned() const { return itemAssigned_; }
 
  private:
   int next_value(bool& isNull);
@@ -33,6 +36,7 @@ class FreeFormatReader {
   bool valueTooLong_ = false;  // the value had more characters than valueText_ keeps
   bool endedAtLineEnd_ = false;
   long itemLine_ = 0;
+  bool itemAssigned_ = false;
 };
 
 }  // namespace korvane2::textio

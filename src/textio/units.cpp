@@ -2,6 +2,7 @@
 // its file, and the input/output run-time failure reports.
 #include "textio/units.hpp"
 
+#include "textio/file_names.hpp"
 #include "textio/run_signals.hpp"
 
 #include <fcntl.h>
@@ -43,21 +44,21 @@ std::string trim_name(std::string_view name) {
 
 // ---------------------------------------------------------------------------- Unit
 
-Unit::Unit(int number, std::string name, int fd, dev_t dev, ino_t ino, std::string tempName)
+Unit::Unit(int number, std::string name, int fd, dev_t dev, ino_t ino, Replacement replacement)
     : CharSource(1 << 16),
       number_(number),
       name_(std::move(name)),
       fd_(fd),
       dev_(dev),
       ino_(ino),
-      tempName_(std::move(tempName)) {}
+      replacement_(std::move(replacement)) {}
 
 Unit::~Unit() {
   if (fd_ >= 0) ::close(fd_);
 }
 
 void Unit::discard_temporary() const {
-  if (!tempName_.empty()) ::unlink(tempName_.c_str());
+  if (writes_through_temporary()) ::unlink(replacement_.temporary.c_str());
 }
 
 long Unit::refill(char* buf, std::size_t cap) {
@@ -81,9 +82,13 @@ void Unit::start_writing() {
       units().io_failure(kReportWriteFault, "WRITE", name_, std::strerror(errno));
   }
   ::lseek(fd_, 0, SEEK_SET);
+  if (replacement_.guarded && !writes_through_temporary())
+    units().note_replaced_file(replacement_.earlierFile ? ReplacedFile::kOverwrittenIncomplete
+                                                        : ReplacedFile::kIncomplete);
 }
 
 void Unit::write_bytes(const char* data, std::size_t size) {
+  InterruptHold hold;
   if (!writing_) start_writing();
   while (size > 0) {
     std::size_t room = kBufferSize - outLen_;
@@ -98,6 +103,7 @@ void Unit::write_bytes(const char* data, std::size_t size) {
 }
 
 void Unit::put_line(std::string_view line) {
+  InterruptHold hold;
   write_bytes(line.data(), line.size());
   write_bytes("\r\n", 2);
 }
@@ -107,26 +113,30 @@ bool Unit::flush() {
   InterruptHold hold;
   bool ok = write_all(fd_, out_.get(), outLen_);
   outLen_ = 0;
+  if (!ok) writeFailed_ = true;
   return ok;
 }
 
 bool Unit::close_file() {
+  InterruptHold hold;
   bool ok = flush();
-  if (!tempName_.empty() && writing_ && ok && ::fsync(fd_) != 0) ok = false;
+  if (writes_through_temporary() && writing_ && ok && ::fsync(fd_) != 0) ok = false;
   if (fd_ >= 0 && ::close(fd_) != 0 && errno != EINTR) ok = false;
   fd_ = -1;
-  if (!tempName_.empty()) {
+  if (writes_through_temporary()) {
     // Nothing written: the named file keeps its contents.
-    if (ok && writing_) ok = ::rename(tempName_.c_str(), name_.c_str()) == 0;
+    if (ok && writing_) ok = ::rename(replacement_.temporary.c_str(), replacement_.target.c_str()) == 0;
     if (!ok || !writing_) discard_temporary();
-    tempName_.clear();
+    replacement_.temporary.clear();
   }
+  if (ok && writing_ && !writeFailed_ && replacement_.guarded) units().note_replaced_file(ReplacedFile::kWritten);
   return ok;
 }
 
 // ------------------------------------------------------------------------- Console
 
 void Console::put_line(std::string_view line) {
+  InterruptHold hold;
   if (lineOpen_) write_all(STDOUT_FILENO, "\r\n", 2);
   // The first column is the line-control character; the system always puts a blank
   // there, which means "start on a new line", and it is not shown.
@@ -135,6 +145,7 @@ void Console::put_line(std::string_view line) {
 }
 
 void Console::end_line() {
+  InterruptHold hold;
   if (lineOpen_) write_all(STDOUT_FILENO, "\r\n", 2);
   lineOpen_ = false;
 }
@@ -149,14 +160,34 @@ UnitTable& units() {
 void UnitTable::set_arguments(std::vector<std::string> args) {
   args_ = std::move(args);
   nextArg_ = 0;
+  replaced_ = ReplacedFile::kNotWritten;
 }
+
+namespace {
+
+// A name from the command line or the console is used as given or not at all: the file
+// system would cut it at a NUL, and no other control character belongs in a name.
+void refuse_control_characters(std::string_view given, const std::string& origin) {
+  const std::size_t bad = find_control_character(given);
+  if (bad == std::string_view::npos) return;
+  const std::string line = "korvane2: " + origin + ": the file name is refused: it holds " +
+                           describe_control_character(given, bad, 1) + "\n";
+  write_all(STDERR_FILENO, line.data(), line.size());
+  throw RunTermination{2};  // a name that cannot be used
+}
+
+}  // namespace
 
 std::string UnitTable::resolve_name(int unit, std::string_view name12) {
   std::string name = trim_name(name12);
   if (!name.empty()) return name;
   while (nextArg_ < args_.size()) {
-    name = trim_name(args_[nextArg_++]);
-    if (!name.empty()) return name;
+    const std::string& given = args_[nextArg_++];
+    name = trim_name(given);
+    if (name.empty()) continue;
+    refuse_control_characters(given, "command-line argument " + std::to_string(nextArg_) + " (unit " +
+                                         std::to_string(unit) + ")");
+    return name;
   }
   for (;;) {
     console_.end_line();
@@ -180,7 +211,9 @@ std::string UnitTable::resolve_name(int unit, std::string_view name12) {
                  "file name missing: standard input ended before a name was given");
     }
     name = trim_name(answer);
-    if (!name.empty()) return name;
+    if (name.empty()) continue;
+    refuse_control_characters(answer, "the name answered on standard input for unit " + std::to_string(unit));
+    return name;
   }
 }
 
@@ -191,18 +224,23 @@ Unit* UnitTable::unit(int number) const {
 
 namespace {
 
-// A temporary file beside `name` for an atomic replacement, or -1 when the name is not a
-// regular or missing file (a device, a pipe or a symbolic link is written in place) or
-// the directory refuses one.
-int open_temporary_beside(const std::string& name, std::string& tempName) {
+// A temporary file beside `target` (a name whose links are followed) for an atomic
+// replacement, or -1 when the target is not a regular or missing file (a device or a pipe
+// is written in place) or its folder refuses a new file. A name too long to be extended
+// gets a short temporary name.
+int open_temporary_beside(const std::string& target, std::string& tempName) {
   struct stat st;
-  bool exists = ::lstat(name.c_str(), &st) == 0;
+  bool exists = ::lstat(target.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) return -1;
-  std::size_t slash = name.rfind('/');
-  std::string dir = slash == std::string::npos ? "" : name.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+  std::size_t slash = target.rfind('/');
+  std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   tempName = dir + "." + base + ".XXXXXX";
   int fd = ::mkstemp(tempName.data());
+  if (fd < 0 && errno == ENAMETOOLONG) {
+    tempName = dir + ".korvane2.XXXXXX";
+    fd = ::mkstemp(tempName.data());
+  }
   if (fd < 0) return -1;
   // The file gets the permissions a newly created or the existing file would have.
   mode_t mode;
@@ -246,15 +284,19 @@ int UnitTable::open_unit(int unit, const std::string& name, OpenStatus status, b
     return fail(kReportBadName, "file name cannot be used");
   }
 
+  Replacement replacement;
   if (replaceAtomically && status == OpenStatus::kNone) {
-    std::string tempName;
-    int fd = open_temporary_beside(name, tempName);
+    replacement.guarded = true;
+    replacement.target = follow_links(name);
+    int fd = open_temporary_beside(replacement.target, replacement.temporary);
     if (fd >= 0) {
       struct stat target;
       if (::stat(name.c_str(), &target) != 0 && ::fstat(fd, &target) != 0) target = st;
-      units_[unit] = std::make_unique<Unit>(unit, name, fd, target.st_dev, target.st_ino, tempName);
+      units_[unit] = std::make_unique<Unit>(unit, name, fd, target.st_dev, target.st_ino, std::move(replacement));
       return 0;
     }
+    replacement.temporary.clear();
+    replacement.earlierFile = exists && S_ISREG(st.st_mode);
   }
 
   int create = status == OpenStatus::kOld ? 0 : O_CREAT;
@@ -274,7 +316,7 @@ int UnitTable::open_unit(int unit, const std::string& name, OpenStatus status, b
     ::close(fd);
     return fail(kReportBadName, "file name cannot be used");
   }
-  units_[unit] = std::make_unique<Unit>(unit, name, fd, st.st_dev, st.st_ino);
+  units_[unit] = std::make_unique<Unit>(unit, name, fd, st.st_dev, st.st_ino, std::move(replacement));
   return 0;
 }
 
@@ -307,19 +349,34 @@ void UnitTable::end_run(bool complete) {
   }
   console_.end_line();
   nextArg_ = 0;
+  const ReplacedFile replaced = replaced_;
+  if (!complete && (replaced == ReplacedFile::kOverwrittenIncomplete || replaced == ReplacedFile::kIncomplete)) {
+    const std::string line = std::string("korvane2: ") + replaced_file_outcome() + "\n";
+    write_all(STDERR_FILENO, line.data(), line.size());
+  }
 }
 
-void UnitTable::emergency_flush() const {
+void UnitTable::emergency_flush(bool writePending) const {
   for (const auto& u : units_) {
     if (!u || u->fd() < 0) continue;
     if (u->writes_through_temporary()) {
       u->discard_temporary();
-    } else {
+    } else if (writePending) {
       write_all(u->fd(), u->pending_data(), u->pending_size());
     }
     ::close(u->fd());
   }
-  if (console_.line_open()) write_all(STDOUT_FILENO, "\r\n", 2);
+  if (writePending && console_.line_open()) write_all(STDOUT_FILENO, "\r\n", 2);
+}
+
+const char* UnitTable::replaced_file_outcome() const {
+  switch (replaced_.load()) {
+    case ReplacedFile::kWritten: return "the initial-data file was written";
+    case ReplacedFile::kOverwrittenIncomplete:
+      return "the earlier initial-data file was overwritten in place and is now incomplete";
+    case ReplacedFile::kIncomplete: return "the initial-data file was written in place and is incomplete";
+    default: return "the initial-data file was not written";
+  }
 }
 
 }  // namespace korvane2::textio

@@ -19,16 +19,6 @@ namespace {
 
 const std::string kEarlier = "earlier initial data\r\n";
 
-// Files of the directory that are not the run's named files: temporary leftovers.
-std::vector<std::string> leftovers(const TempDir& dir) {
-  std::vector<std::string> extra;
-  for (const auto& name : dir.entries())
-    if (name != "Korvane2.dat" && name != "Korvane2Err" && name != "rngtbout.dat" && name != "rngtbinp.dat" &&
-        name != "ring.ini")
-      extra.push_back(name);
-  return extra;
-}
-
 bool ends_with(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }

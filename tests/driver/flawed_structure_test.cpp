@@ -33,6 +33,7 @@ const std::string kExampleTable =
 const char* const kNotClosed = "is not closed";
 const char* const kSamePlace = "at the same place";
 const char* const kOverlap = "closer than the sum of their radii";
+const char* const kShortTable = "rngtbinp.dat ends after record";
 
 struct FlawCase {
   const char* name;
@@ -61,7 +62,7 @@ TEST_P(FlawedStructure, WarnsAndEndsWithItsStatus) {
   for (const std::string& line : split_lines(r.err)) {
     EXPECT_EQ(line.rfind("korvane2: warning: ", 0), 0u) << line;
     int found = 0;
-    for (const char* kind : {kNotClosed, kSamePlace, kOverlap})
+    for (const char* kind : {kNotClosed, kSamePlace, kOverlap, kShortTable})
       if (line.find(kind) != std::string::npos) kinds.insert(kind), ++found;
     EXPECT_EQ(found, 1) << line;
   }
@@ -125,6 +126,22 @@ INSTANTIATE_TEST_SUITE_P(
                  4,
                  {kSamePlace, kOverlap},
                  {"36 pairs of bodies at the same place", "bodies 2 and 14 "}},
+        // Five rings on a table of three: ring 4 repeats record 3 and lies on ring 3, its 30
+        // bodies on ring 3's (bodies 32 to 61).
+        FlawCase{"ShortTableRepeatsARing",
+                 example().set(1, "5"),
+                 kExampleTable,
+                 4,
+                 {kShortTable, kSamePlace, kOverlap},
+                 {"30 pairs of bodies at the same place", "bodies 32 and 62 "}},
+        // Turned by its ring angle about x, ring 4 leaves ring 3 but for the pericentre
+        // body, which lies on the x axis and so stays where ring 3's is.
+        FlawCase{"ShortTableRepeatsATurnedRing",
+                 example().set(1, "5").set(12, "1"),
+                 kExampleTable,
+                 4,
+                 {kShortTable, kSamePlace, kOverlap},
+                 {"1 pair of bodies at the same place", "bodies 32 and 62 "}},
         // Bodies of 1e-20 kg/m3 are larger than the rings.
         FlawCase{"TinyDensity", example().set(15, "1.0D-20"), kExampleTable, 0, {kOverlap}, {}},
         // Fcen 1: the ring bodies are massless tracers, which may lie on each other.

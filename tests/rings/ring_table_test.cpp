@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -193,6 +194,88 @@ TEST(RingTable, AnEmptyTableFileIsLikeNoTable) {
   for (int f = 0; f < 3; ++f) EXPECT_EQ(results[1][f], results[0][f]) << f;
 }
 
+// A table that ends after record k while NRing > k: ring k + 1 repeats record k, later
+// rings take the formulas with the tilt and body mass in force. One warning for ring
+// k + 1 (none for the later rings, an empty or missing table, or NRing = k), and the
+// files of the run with the table written out to NRing records, which is silent: record
+// k again, then the formula values (rings of 4 (1 + (Iring - 1) / 2) bodies at
+// 1 + (Iring - 1) / 2 AU, okf0 0.95) with the tilt and body mass in force.
+struct ShortTableCase {
+  const char* name;
+  std::optional<std::string> table;       // nullopt: no ring table at all
+  std::optional<std::string> writtenOut;  // the same rings, record by record
+  int NRing;
+  std::vector<std::string> warned;  // what the one warning line names, or empty: none
+};
+void PrintTo(const ShortTableCase& c, std::ostream* os) { *os << c.name; }
+
+class RingTableShort : public ::testing::TestWithParam<ShortTableCase> {};
+
+TEST_P(RingTableShort, WarnsOnceForTheRingThatRepeatsTheLastRecord) {
+  const ShortTableCase& c = GetParam();
+  TempDir run, written;
+  for (const TempDir* d : {&run, &written}) d->write("Korvane2.dat", parameters(c.NRing).text());
+  if (c.table) run.write("rngtbinp.dat", *c.table);
+  if (c.writtenOut) written.write("rngtbinp.dat", *c.writtenOut);
+  ProgramResult r = run_korvane2(run);
+  ProgramResult w = run_korvane2(written);
+  // The written-out table builds the same structure: the same status and the same
+  // warnings about the structure (a repeated ring lies on the one before it). The short
+  // table adds its own line, first.
+  EXPECT_EQ(r.status, w.status) << r.err;
+  EXPECT_EQ(w.err.find("rngtbinp.dat"), std::string::npos) << w.err;
+  EXPECT_EQ(r.out, "");
+  if (c.warned.empty()) {
+    EXPECT_EQ(r.err, w.err);
+  } else {
+    const std::size_t end = r.err.find('\n');
+    ASSERT_NE(end, std::string::npos) << r.err;
+    const std::string line = r.err.substr(0, end + 1);
+    EXPECT_EQ(line.rfind("korvane2: warning: rngtbinp.dat ends after record ", 0), 0u) << r.err;
+    for (const std::string& word : c.warned) EXPECT_NE(line.find(word), std::string::npos) << word << "\n" << line;
+    EXPECT_EQ(r.err.substr(end + 1), w.err);
+  }
+  for (const char* f : {"Korvane2Err", "rngtbout.dat", "ring.ini"}) EXPECT_EQ(run.read(f), written.read(f)) << f;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RingTable, RingTableShort,
+    ::testing::Values(
+        ShortTableCase{"AsManyRecordsAsRings", kLine1 + kLine2, kLine1 + kLine2, 2, {}},
+        ShortTableCase{"OneRingMore", kLine1 + kLine2, kLine1 + kLine2 + kLine2, 3,
+                       {"record 2 (line 2)", "NRing = 3", "ring 3 repeats record 2", "add a record for ring 3", "lower NRing to 2"}},
+        ShortTableCase{"ThreeRingsMore", kLine1 + kLine2,
+                       kLine1 + kLine2 + kLine2 + "4 10 0.95 0.25 373994676727.5 2.0e26\r\n" +
+                           "5 12 0.95 0.25 448793612073.0 2.0e26\r\n",
+                       5,
+                       {"record 2 (line 2)", "ring 3 repeats record 2", "rings 4 to 5 take N3, okf and the semi-major axis",
+                        "add records for rings 3 to 5", "lower NRing to 2"}},
+        ShortTableCase{"BlankLinesAfterTheLastRecord", kLine1 + "\r\n  \r\n",
+                       kLine1 + kLine1 + "3 8 0.95 0.2 299195741382.0 1.0e26\r\n", 3,
+                       {"record 1 (line 1)", "ring 2 repeats record 1", "ring 3 takes"}},
+        ShortTableCase{"EmptyTable", "", std::nullopt, 3, {}},
+        ShortTableCase{"NoTable", std::nullopt, "", 3, {}},
+        // The end inside a record: ring 2 takes the three values of record 2 over record
+        // 1, rings 3 and 4 meet the end at once; the table does not end after a record.
+        ShortTableCase{"EndInsideARecord", kLine1 + "2 7 -0.6\r\n",
+                       kLine1 + "2 7 -0.6 0.2 1.6e11 1.0e26\r\n3 8 0.95 0.2 299195741382.0 1.0e26\r\n" +
+                           "4 10 0.95 0.2 373994676727.5 1.0e26\r\n",
+                       4, {}}),
+    [](const ::testing::TestParamInfo<ShortTableCase>& info) { return std::string(info.param.name); });
+
+// A bad record is warned about as unreadable; the reads after it go on from where it
+// stopped, not from the top, so reaching the end then is not a table short of records:
+// one warning only.
+TEST(RingTable, ABadRecordIsWarnedAboutAsUnreadableOnly) {
+  TempDir dir;
+  dir.write("Korvane2.dat", parameters(5).text());
+  dir.write("rngtbinp.dat", kLine1 + "2 7 0.9 0.25 2e11 x\r\n" + kLine3);
+  ProgramResult r = run_korvane2(dir);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_NE(r.err.find("rngtbinp.dat line 2: item 6 (Mbr) cannot be read"), std::string::npos) << r.err;
+}
+
 // An unreadable field: one warning line, and otherwise exactly the run of the table cut
 // just before that field (which is silent).
 struct BadRecordCase {
@@ -248,9 +331,9 @@ INSTANTIATE_TEST_SUITE_P(
                                     kLine1 + "2 7 0.9 0.25 2e11\r\n", 4, 2, "Mbr", 2}),
     [](const ::testing::TestParamInfo<BadRecordCase>& info) { return std::string(info.param.name); });
 
-// A body count below 1 refuses the ring: one line on standard error, status 2, and the
-// report and summary files hold exactly what a run that stops before that ring writes
-// for the rings before it.
+// A body count below 1 refuses the ring: one line on standard error (besides a warning
+// about a table that ends before NRing), status 2, and the report and summary files
+// hold exactly what a run that stops before that ring writes for the rings before it.
 struct RefusalCase {
   const char* name;
   int N30;
@@ -277,7 +360,10 @@ TEST_P(RingTableRefusedBodyCount, KeepsTheEarlierRingsRecords) {
   ProgramResult r = run_korvane2(dir);
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  std::vector<std::string> refusals;
+  for (const std::string& line : split_lines(r.err))
+    if (line.rfind("korvane2: warning: ", 0) != 0) refusals.push_back(line);
+  EXPECT_EQ(refusals.size(), 1u) << r.err;
   EXPECT_FALSE(dir.exists("ring.ini"));
 
   std::string wantReport, wantSummary;

@@ -5,6 +5,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +33,16 @@ std::string slurp(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+// The user and group "nobody".
+constexpr uid_t kNobody = 65534;
+constexpr useconds_t kPollMicroseconds = 200;
+
+// True once the child has ended (it is not reaped here).
+bool has_ended(pid_t pid) {
+  siginfo_t info{};
+  return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
 }
 
 }  // namespace
@@ -61,6 +73,15 @@ std::vector<std::string> TempDir::entries() const {
   return names;
 }
 
+std::vector<std::string> leftovers(const TempDir& dir, const std::vector<std::string>& alsoNamed) {
+  std::vector<std::string> named = {"Korvane2.dat", "Korvane2Err", "rngtbout.dat", "rngtbinp.dat", "ring.ini"};
+  named.insert(named.end(), alsoNamed.begin(), alsoNamed.end());
+  std::vector<std::string> extra;
+  for (const auto& name : dir.entries())
+    if (std::find(named.begin(), named.end(), name) == named.end()) extra.push_back(name);
+  return extra;
+}
+
 ProgramResult run_program(const std::string& program, const TempDir& dir, const RunOptions& options) {
   TempDir streams;
   streams.write("in", options.input);
@@ -77,6 +98,13 @@ ProgramResult run_program(const std::string& program, const TempDir& dir, const 
     ::dup2(out, 1);
     ::dup2(err, 2);
     for (const auto& [k, v] : options.env) ::setenv(k.c_str(), v.c_str(), 1);
+    for (const ResourceLimit& limit : options.limits) {
+      const struct rlimit value = {limit.bytes, limit.bytes};
+      if (::setrlimit(limit.resource, &value) != 0) _exit(126);
+    }
+    if (options.unprivileged && ::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+      _exit(126);
     std::vector<char*> argv;
     std::string exe = program;
     argv.push_back(exe.data());
@@ -86,14 +114,19 @@ ProgramResult run_program(const std::string& program, const TempDir& dir, const 
     ::execv(exe.c_str(), argv.data());
     _exit(127);
   }
+  ProgramResult r;
   if (options.signal != 0) {
     ::usleep(static_cast<useconds_t>(options.signalAfterMs) * 1000);
-    ::kill(pid, options.signal);
+    while (options.signalWhen && !options.signalWhen() && !has_ended(pid)) ::usleep(kPollMicroseconds);
+    r.signalled = !has_ended(pid) && ::kill(pid, options.signal) == 0;
+    if (options.signalAgainAfterMs != 0) {
+      ::usleep(static_cast<useconds_t>(options.signalAgainAfterMs) * 1000);
+      if (!has_ended(pid)) ::kill(pid, options.signal);
+    }
   }
   int wstatus = 0;
   while (::waitpid(pid, &wstatus, 0) < 0) {
   }
-  ProgramResult r;
   r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   r.out = slurp(outPath);
   r.err = slurp(errPath);
