@@ -5,13 +5,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/program_run.hpp"
+#include "support/text_files.hpp"
 
 namespace korvane2::testing {
 namespace {
@@ -20,35 +18,9 @@ namespace fs = std::filesystem;
 
 const fs::path kRuns = KORVANE2_GOLDEN_RUNS;
 
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 std::string trimmed(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
   return text;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// "identical", or where the bytes first differ: the line number and both lines.
-std::string first_difference(const std::string& got, const std::string& want) {
-  if (got == want) return "identical";
-  const std::vector<std::string> g = lines_of(got), w = lines_of(want);
-  for (std::size_t n = 0; n < std::max(g.size(), w.size()); ++n) {
-    const std::string gl = n < g.size() ? g[n] : "<no line>", wl = n < w.size() ? w[n] : "<no line>";
-    if (gl != wl) return "line " + std::to_string(n + 1) + ":\n  got:      " + gl + "\n  expected: " + wl;
-  }
-  return "same lines, other line ends (" + std::to_string(got.size()) + " bytes, expected " +
-         std::to_string(want.size()) + ")";
 }
 
 // What standard error holds, in the words of the expected/stderr files.
@@ -78,22 +50,22 @@ TEST_P(GoldenRun, LeavesExactlyTheExpectedBytes) {
   std::vector<std::string> wantEntries;
   for (const char* input : kInputs)
     if (fs::exists(folder / input)) {
-      dir.write(input, slurp(folder / input));
+      dir.write(input, read_file(folder / input));
       wantEntries.push_back(input);
     }
   RunOptions options;
-  if (fs::exists(folder / "args.txt")) options.args = lines_of(slurp(folder / "args.txt"));
+  if (fs::exists(folder / "args.txt")) options.args = lines_of(read_file(folder / "args.txt"));
   const ProgramResult r = run_korvane2(dir, options);
 
-  EXPECT_EQ(r.status, std::stoi(slurp(expected / "status"))) << r.err;
-  EXPECT_EQ(kind_of_stderr(r.err), trimmed(slurp(expected / "stderr"))) << r.err;
-  EXPECT_EQ(first_difference(r.out, slurp(expected / "stdout")), "identical") << "standard output";
+  EXPECT_EQ(r.status, std::stoi(read_file(expected / "status"))) << r.err;
+  EXPECT_EQ(kind_of_stderr(r.err), trimmed(read_file(expected / "stderr"))) << r.err;
+  EXPECT_EQ(first_difference(r.out, read_file(expected / "stdout")), "identical") << "standard output";
   for (const auto& e : fs::directory_iterator(expected)) {
     const std::string name = e.path().filename().string();
     if (name == "stdout" || name == "status" || name == "stderr") continue;
     wantEntries.push_back(name);
     ASSERT_TRUE(dir.exists(name)) << name << " was not written";
-    EXPECT_EQ(first_difference(dir.read(name), slurp(e.path())), "identical") << name;
+    EXPECT_EQ(first_difference(dir.read(name), read_file(e.path())), "identical") << name;
   }
   std::sort(wantEntries.begin(), wantEntries.end());
   EXPECT_EQ(dir.entries(), wantEntries);
