@@ -28,9 +28,9 @@ void warn_about_structure(RunState& s) {
                  " of bodies at the same place (apart by at most " + warning_number(kSamePlace) +
                  " of their distance from the barycentre), for instance " + bodies_text(same) + " at distance " +
                  warning_number(same.distance) +
-                 "; Ctilt 0 with Ecc 0 retraces a ring, rings of one semi-major axis (dRr 0, Irot 0) share their "
-                 "first body, and a short ring table repeats its last record: change Ctilt, dRr, Irot or the ring "
-                 "table");
+                 "; Ctilt 0 with Ecc 0 retraces a ring, rings of one semi-major axis (dRr 0) share their "
+                 "pericentre body, turned by Irot or not, and a short ring table repeats its last record: change "
+                 "Ctilt, dRr, Irot or the ring table");
 
   const BodyPairs overlaps = find_overlapping_pairs(bodies, kOverlapCountLimit);
   if (overlaps.count > 0) {
