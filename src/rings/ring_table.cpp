@@ -42,25 +42,38 @@ void warn_unopenable(RunState& s, const std::string& name) {
                (S_ISDIR(st.st_mode) ? " (it is a directory)" : "") + "; every ring is built from Korvane2.dat alone");
 }
 
-// The table ends cleanly after the records of a pass from the top: the ring of the pass
-// repeats the last record, and the rings after it meet the end at once.
-void warn_short_table(RunState& s, std::size_t records, long line, int Iring) {
+// The table ends while a ring reads its records, after at least one complete record of
+// the ring's reads: the ring takes the last of them (with what a record cut short by the
+// end gives over it), which from the top of a table of k records is ring k + 1 repeating
+// record k, and the rings after it meet the end at once. Once a run.
+void warn_short_table(RunState& s, const TableReads& reads, int Iring) {
   if (s.warnedShortTable) return;
   s.warnedShortTable = true;
-  const std::string k = std::to_string(records);
+  const TableStatement& end = *reads.failed;
+  const std::string k = std::to_string(reads.completeRecords), ring = std::to_string(Iring),
+                    NRing = std::to_string(s.NRing);
   std::string later;
   if (Iring + 1 == s.NRing)
     later = ", and ring " + std::to_string(Iring + 1) + " takes";
   else if (Iring < s.NRing)
-    later = ", and rings " + std::to_string(Iring + 1) + " to " + std::to_string(s.NRing) + " take";
+    later = ", and rings " + std::to_string(Iring + 1) + " to " + NRing + " take";
   if (!later.empty())
     later += " N3, okf and the semi-major axis from the formulas of Korvane2.dat with the Ctilt and body mass of ring " +
-             std::to_string(Iring);
-  textio::warn("rngtbinp.dat ends after record " + k + " (line " + std::to_string(line) + ") but NRing = " +
-               std::to_string(s.NRing) + ": ring " + std::to_string(Iring) + " repeats record " + k + later + "; add " +
-               (Iring == s.NRing ? "a record for ring " + std::to_string(Iring)
-                                 : "records for rings " + std::to_string(Iring) + " to " + std::to_string(s.NRing)) +
-               " to rngtbinp.dat or lower NRing to " + k);
+             ring;
+  const std::string missing = Iring == s.NRing ? "a record for ring " + ring : "records for rings " + ring + " to " + NRing;
+  if (reads.fromTop && end.item == 1) {
+    const long line = s.ringTable->entry(reads.completeRecords - 1).statement.line;
+    textio::warn("rngtbinp.dat ends after record " + k + " (line " + std::to_string(line) + ") but NRing = " + NRing +
+                 ": ring " + ring + " repeats record " + k + later + "; add " + missing +
+                 " to rngtbinp.dat or lower NRing to " + k);
+    return;
+  }
+  const std::string from = reads.fromTop ? "" : " from where an unreadable record left the table";
+  textio::warn(std::string("rngtbinp.dat ends") + (end.item > 1 ? " inside a record" : "") + " while ring " + ring +
+               " reads its records" + from +
+               ": ring " + ring + " takes the values of the last complete record it read" +
+               (end.item > 1 ? ", with the items of the cut record over them" : "") + later + "; add " + missing +
+               " to rngtbinp.dat or lower NRing");
 }
 
 // The table read through its own descriptor, which stays open while unit 7 is closed
@@ -90,8 +103,7 @@ void read_ring_table(RunState& s, int Iring) {
   }
   const TableStatement& failed = *reads.failed;
   if (failed.status > 0 && failed.item >= 1) warn_unreadable(s, failed.line, failed.item, Iring, failed.status);
-  if (failed.status == textio::kReadEndOfFile && failed.item == 1 && reads.fromTop && reads.completeRecords > 0)
-    warn_short_table(s, reads.completeRecords, s.ringTable->entry(reads.completeRecords - 1).statement.line, Iring);
+  if (failed.status == textio::kReadEndOfFile && reads.completeRecords > 0) warn_short_table(s, reads, Iring);
 }
 
 }  // namespace korvane2
