@@ -13,7 +13,7 @@
 // korvane2::run with argv {"korvane2"}, then _exit's with its status. The parent reads the
 // pipe, waits at most kRunSeconds (then kills the child: a hang), removes the directory
 // and aborts, which libFuzzer records as a finding, when:
-//   - the child died by a signal, or exited with a status other than 0, 1, 2, 3;
+//   - the child died by a signal, or exited with a status other than 0, 1, 2, 3, 4;
 //   - a sanitizer wrote a report: the child sends sanitizer reports to a file of the run
 //     directory, because standard error holds the program's diagnostics, which quote the
 //     fuzzed input and so may contain any words;
@@ -21,7 +21,9 @@
 //   - a complete run (status 0) wrote to the console or left no report file or no ring
 //     summary file; a run-time failure (status 1) left standard error empty; an unusable
 //     input (status 2) said nothing at all; an iteration stop (status 3) did not write
-//     "Error okf2 = " to the console.
+//     "Error okf2 = " to the console; a run whose structure is not the one asked for
+//     (status 4) wrote to the console, left no report file or ring summary file, or gave
+//     no warning.
 //
 // Coverage counters of the child never reach the parent, so libFuzzer sees no new
 // coverage from the run itself and this target relies on its seeds and on blind
@@ -369,7 +371,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::abort();
   }
   if (!sanitizerReport.empty()) finding("a sanitizer report:\n" + sanitizerReport, err, param, table);
-  if (status < 0 || status > 3) finding("exit status " + std::to_string(status), err, param, table);
+  if (status < 0 || status > 4) finding("exit status " + std::to_string(status), err, param, table);
   switch (status) {
     case 0:
       if (!console.empty()) finding("a complete run wrote to the console: " + console.substr(0, 400), err, param, table);
@@ -385,6 +387,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     case 3:
       if (console.find("Error okf2 = ") == std::string::npos)
         finding("status 3 without \"Error okf2 = \" on the console", err, param, table);
+      break;
+    case 4:
+      if (!console.empty()) finding("a status 4 run wrote to the console: " + console.substr(0, 400), err, param, table);
+      if (!haveReport || !haveSummary)
+        finding("a status 4 run left no report file or no ring summary file", err, param, table);
+      if (err.find("korvane2: warning: ") == std::string::npos)
+        finding("status 4 without a warning on standard error", err, param, table);
       break;
   }
   return 0;
