@@ -6,13 +6,21 @@
 
 namespace korvane2 {
 
+namespace {
+
+// Below this many points the threads would cost more than they save; a run of thousands
+// of small rings would otherwise wake them for every ring.
+constexpr int kParallelPoints = 4096;
+
+}  // namespace
+
 void compute_conic_points(int N3, double Delta, double Qe, double Rper, double Vper, ConicPoints& c) {
   const std::size_t n = static_cast<std::size_t>(N3) + 2;
   c.x.assign(n, 0.0);
   c.y.assign(n, 0.0);
   c.vx.assign(n, 0.0);
   c.vy.assign(n, 0.0);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (N3 >= kParallelPoints)
   for (int k = 1; k <= N3 + 1; ++k) {
     double theta = static_cast<double>(k - 1) * Delta;
     double cosT = std::cos(theta);

@@ -132,8 +132,9 @@ void build_ring_chains(const ConicPoints& c, int N3, const StepRotation& R, Ring
   BlockJob job{&c, N3, R, out};
   const Kernel kernel = kernel_for(path);
   const int blocks = (N3 + kernel.chainsPerBlock - 1) / kernel.chainsPerBlock;
-  // Longest chains first, handed out one block at a time, so both cores finish together.
-#pragma omp parallel for schedule(dynamic, 1)
+  // Longest chains first, handed out one block at a time, so both cores finish together;
+  // a ring of one block keeps to the calling thread.
+#pragma omp parallel for schedule(dynamic, 1) if (blocks > 1)
   for (int i = 0; i < blocks; ++i) {
     const int block = blocks - 1 - i;
     const int c0 = 3 + block * kernel.chainsPerBlock;
