@@ -57,9 +57,9 @@ FaultPrediction predict_arithmetic_fault(const std::function<void(int& stage)>& 
     ::close(pipeFds[0]);
     ::dup2(pipeFds[1], STDERR_FILENO);
     ::close(pipeFds[1]);
-    textio::install_run_signals();
     int status = 0;
     try {
+      textio::install_run_signals();
       compute(*stage);
     } catch (...) {
       status = kOtherEnd;
