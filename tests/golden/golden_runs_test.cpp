@@ -1,5 +1,5 @@
 // Whole runs against bytes worked out independently of the program: each folder of
-// tests/golden/runs holds the inputs of one run and, in expected/, every file it must
+// tests/golden holds the inputs of one run and, in expected/, every file it must
 // leave, its console bytes, its exit status and the kind of its standard error.
 #include <gtest/gtest.h>
 
