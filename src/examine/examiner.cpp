@@ -55,8 +55,6 @@ bool write_file(const std::string& path, const std::string& bytes, std::ostream&
   return true;
 }
 
-// An output that is an input or another output would destroy it or be lost: refused
-// before anything is read or written.
 // Whether writing the file of name `a` would destroy or overwrite the file of name `b`:
 // devices and pipes never clash, since writing them replaces nothing.
 bool same_file(const std::string& a, const std::string& b) {
@@ -64,6 +62,8 @@ bool same_file(const std::string& a, const std::string& b) {
   return ia.regular && ib.regular && textio::same_file(ia, ib);
 }
 
+// An output that is an input or another output would destroy it or be lost: refused
+// before anything is read or written.
 bool outputs_are_separate(const Options& options, std::ostream& err) {
   struct Named {
     const char* what;

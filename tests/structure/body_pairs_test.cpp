@@ -34,28 +34,27 @@ double dist(const Bodies& b, int i, int j) {
 }
 double from_centre(const Bodies& b, int i) { return std::hypot(b.Xs(i, 1), b.Xs(i, 2), b.Xs(i, 3)); }
 
-// The judges: every pair i < j of bodies of positive mass, in body order.
-BodyPairs all_pairs_same_place(const Bodies& b) {
+// The judges: every pair i < j of bodies of positive mass, in body order; `accept` says
+// whether a pair counts, and the pair shown is the first that counts or, with
+// `closestFirst`, the closest (of equal distances the first).
+template <class Accept>
+BodyPairs all_pairs(const Bodies& b, Accept accept, bool closestFirst) {
   BodyPairs p;
   for (int i = 1; i <= b.NB; ++i)
     for (int j = i + 1; j <= b.NB; ++j) {
       if (!(b.Mb[i] > 0.0 && b.Mb[j] > 0.0)) continue;
       const double d = dist(b, i, j);
-      if (d > 1e-9 * std::max(from_centre(b, i), from_centre(b, j))) continue;
-      if (p.count++ == 0) p.i = i, p.j = j, p.distance = d;
+      if (!accept(i, j, d)) continue;
+      if (p.count++ == 0 || (closestFirst && d < p.distance)) p.i = i, p.j = j, p.distance = d;
     }
   return p;
 }
+BodyPairs all_pairs_same_place(const Bodies& b) {
+  return all_pairs(
+      b, [&](int i, int j, double d) { return d <= 1e-9 * std::max(from_centre(b, i), from_centre(b, j)); }, false);
+}
 BodyPairs all_pairs_overlapping(const Bodies& b) {
-  BodyPairs p;
-  for (int i = 1; i <= b.NB; ++i)
-    for (int j = i + 1; j <= b.NB; ++j) {
-      if (!(b.Mb[i] > 0.0 && b.Mb[j] > 0.0)) continue;
-      const double d = dist(b, i, j);
-      if (!(d < b.Rad[i] + b.Rad[j])) continue;
-      if (p.count++ == 0 || d < p.distance) p.i = i, p.j = j, p.distance = d;
-    }
-  return p;
+  return all_pairs(b, [&](int i, int j, double d) { return d < b.Rad[i] + b.Rad[j]; }, true);
 }
 
 void expect_same(const BodyPairs& got, const BodyPairs& want, const std::string& what) {
