@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 class CompensatedSum {
  public:
@@ -24,4 +24,4 @@ class CompensatedSum {
   double carry_ = 0.0;
 };
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

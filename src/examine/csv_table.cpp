@@ -4,7 +4,7 @@
 
 #include "examine/text_format.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 std::string csv_table(const InitialData& data, const RingMembership* rings) {
   std::string out = "index,ring,mass,x,y,z,vx,vy,vz,radius\n";
@@ -29,4 +29,4 @@ std::string csv_table(const InitialData& data, const RingMembership* rings) {
   return out;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

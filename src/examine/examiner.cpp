@@ -19,7 +19,7 @@
 #include "examine/svg_picture.hpp"
 #include "textio/file_names.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -135,4 +135,4 @@ int run_inspector(const Options& options, std::ostream& out, std::ostream& err) 
   return status;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -6,10 +6,10 @@
 
 #include "examine/options.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 enum InspectStatus : int { kAllChecksHold = 0, kCheckFailed = 1, kCannotRead = 2 };
 
 int run_inspector(const Options& options, std::ostream& out, std::ostream& err);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -10,7 +10,7 @@
 
 #include "textio/run_signals.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -82,4 +82,4 @@ FaultPrediction predict_arithmetic_fault(const std::function<void(int& stage)>& 
   return prediction;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

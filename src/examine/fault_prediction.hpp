@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 struct FaultPrediction {
   bool available = false;  // false: the child process could not be started
@@ -21,4 +21,4 @@ struct FaultPrediction {
 // prediction.
 FaultPrediction predict_arithmetic_fault(const std::function<void(int& stage)>& compute);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -7,7 +7,7 @@
 #include "textio/free_format_reader.hpp"
 #include "textio/read_status.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 int read_items(textio::CharSource& source, std::span<double> values, const std::function<bool(int)>& isInteger,
                StatementPlace& place) {
@@ -42,4 +42,4 @@ const char* stop_reason(int status) {
   return status == textio::kReadEndOfFile ? "the file ends inside the record" : textio::read_status_text(status);
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -7,7 +7,7 @@
 
 #include "textio/char_source.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 struct StatementPlace {
   long firstLine = 0;  // line of the first value
@@ -23,4 +23,4 @@ int read_items(textio::CharSource& source, std::span<double> values, const std::
 // The status as a reason: the end of the file inside a record, or the conversion error.
 const char* stop_reason(int status);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

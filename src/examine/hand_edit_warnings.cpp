@@ -9,7 +9,7 @@
 #include "textio/field_conversion.hpp"
 #include "textio/read_status.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -192,4 +192,4 @@ std::vector<HandEditWarning> hand_edit_warnings(std::string_view rawLine, textio
   return w;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

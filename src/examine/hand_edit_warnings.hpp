@@ -8,7 +8,7 @@
 
 #include "textio/fixed_column_reader.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 struct HandEditWarning {
   int firstColumn = 0;  // columns of the line the warning is about
@@ -28,4 +28,4 @@ std::string visible(std::string_view text);
 // The same between double quotes.
 std::string in_quotes(std::string_view text);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

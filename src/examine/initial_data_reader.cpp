@@ -6,7 +6,7 @@
 #include "textio/char_source.hpp"
 #include "textio/read_status.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -119,4 +119,4 @@ std::optional<ReadFailure> read_initial_data(std::string_view bytes, InitialData
   return std::nullopt;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 constexpr int kHeaderItems = 24;
 constexpr int kBodyItems = 15;
@@ -65,4 +65,4 @@ struct ReadFailure {
 // therefore what the file holds, whatever the header says.
 std::optional<ReadFailure> read_initial_data(std::string_view bytes, InitialData& data);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

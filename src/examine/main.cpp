@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace korvane2::inspect;
+using namespace korvane2::examine;
 
 int inspect(const Options& options) {
   switch (options.mode) {

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -124,4 +124,4 @@ Options parse_options(const std::vector<std::string>& args) {
   return o;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 enum class Mode { kInspect, kParams, kHelp, kVersion, kUsageError };
 
@@ -26,4 +26,4 @@ Options parse_options(const std::vector<std::string>& args);
 // The text shown by --help.
 const char* usage_text();
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

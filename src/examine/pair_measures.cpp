@@ -6,7 +6,7 @@
 #include <cmath>
 #include <tuple>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -164,4 +164,4 @@ PairSums pair_sums(const PairInput& bodies) {
   return total;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 using Vec3 = std::array<double, 3>;
 
@@ -39,4 +39,4 @@ struct PairSums {
 // blocks in their order, so the result does not depend on the number of threads.
 PairSums pair_sums(const PairInput& bodies);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

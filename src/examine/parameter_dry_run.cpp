@@ -33,7 +33,7 @@
 #include "textio/read_status.hpp"
 #include "textio/units.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -375,4 +375,4 @@ int dry_run_parameters(const std::string& path, std::ostream& out, std::ostream&
   }
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 // Reads the parameter file at `path` (its directory is the run directory, where the ring
 // table rngtbinp.dat is looked for). Returns 0, or 2 when a run could not use the file:
@@ -16,4 +16,4 @@ namespace korvane2::inspect {
 // error, as in a run. Faults of the iteration and of the positions are not foretold.
 int dry_run_parameters(const std::string& path, std::ostream& out, std::ostream& err);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

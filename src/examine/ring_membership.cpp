@@ -11,7 +11,7 @@
 #include "textio/char_source.hpp"
 #include "textio/read_status.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 std::optional<ReadFailure> read_ring_summary(std::string_view bytes, std::vector<RingRecord>& rings) {
   rings.clear();
@@ -71,4 +71,4 @@ std::vector<RingStatistics> ring_statistics(const InitialData& data, const RingM
   return stats;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -9,7 +9,7 @@
 
 #include "examine/initial_data_reader.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 struct RingRecord {
   std::int32_t Iring = 0;
@@ -46,4 +46,4 @@ struct RingStatistics {
 // Per ring: the bodies present, their mass and their mean distance from body 1.
 std::vector<RingStatistics> ring_statistics(const InitialData& data, const RingMembership& membership);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -9,7 +9,7 @@
 #include "examine/physical_constants.hpp"
 #include "examine/text_format.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -233,4 +233,4 @@ std::string checks_text(const CheckReport& report) {
   return out;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -9,7 +9,7 @@
 #include "examine/ring_membership.hpp"
 #include "examine/structure_measures.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 // Tolerances, relative to the scale each check names.
 constexpr double kMassSumTolerance = 1e-12;        // of the sum of the masses against 1
@@ -38,4 +38,4 @@ CheckReport check_structure(const InitialData& data, const StructureMeasures& me
 // The failed checks, one line each, and a closing line with the count.
 std::string checks_text(const CheckReport& report);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

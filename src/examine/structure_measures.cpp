@@ -7,7 +7,7 @@
 
 #include "examine/compensated_sum.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 double norm(const Vec3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
@@ -74,4 +74,4 @@ StructureMeasures measure_structure(const InitialData& data) {
   return s;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -7,7 +7,7 @@
 #include "examine/initial_data_reader.hpp"
 #include "examine/pair_measures.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 struct StructureMeasures {
   int bodies = 0;
@@ -38,4 +38,4 @@ StructureMeasures measure_structure(const InitialData& data);
 
 double norm(const Vec3& v);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -7,7 +7,7 @@
 #include "examine/physical_constants.hpp"
 #include "examine/text_format.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -95,4 +95,4 @@ std::string summary_text(const std::string& fileName, const InitialData& data, c
   return out;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -8,10 +8,10 @@
 #include "examine/ring_membership.hpp"
 #include "examine/structure_measures.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 // `rings` may be null when no ring summary was given.
 std::string summary_text(const std::string& fileName, const InitialData& data, const StructureMeasures& measures,
                          const RingMembership* rings);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -9,7 +9,7 @@
 #include "examine/physical_constants.hpp"
 #include "examine/text_format.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -233,4 +233,4 @@ std::string svg_picture(const std::string& title, const InitialData& data, const
   return out;
 }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -9,7 +9,7 @@
 #include "examine/initial_data_reader.hpp"
 #include "examine/ring_membership.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 using Rgb = std::array<std::uint8_t, 3>;
 
@@ -33,4 +33,4 @@ constexpr Rgb kCentralBodyColour{0, 0, 0};
 // The whole picture. `rings` may be null: all bodies then have the colour of ring 1.
 std::string svg_picture(const std::string& title, const InitialData& data, const RingMembership* rings);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -6,7 +6,7 @@
 #include <charconv>
 #include <cstdio>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 namespace {
 
@@ -46,4 +46,4 @@ std::string report_line(const std::string& label, const std::string& value) {
 
 std::string section(const std::string& title) { return title + "\n"; }
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

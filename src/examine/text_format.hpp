@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
@@ -23,4 +23,4 @@ std::string report_line(const std::string& label, const std::string& value);
 // A section title line.
 std::string section(const std::string& title);
 
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 namespace {
 
 constexpr double kG = 6.67259e-11;
@@ -171,4 +171,4 @@ TEST(InspectChecks, ManyFailuresOfOneCheckAreListedUpToALimitAndCounted) {
 }
 
 }  // namespace
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -13,7 +13,7 @@
 #include "examine/pair_measures.hpp"
 #include "examine/structure_measures.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 namespace {
 
 BodyRecord body(double m, Vec3 x, Vec3 v, double radius) {
@@ -161,4 +161,4 @@ TEST(InspectMeasures, PairSumsDoNotDependOnTheNumberOfThreads) {
 }
 
 }  // namespace
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

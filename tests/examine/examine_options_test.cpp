@@ -10,7 +10,7 @@
 
 #include "support/program_run.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 namespace {
 
 struct ParseCase {
@@ -106,4 +106,4 @@ TEST(InspectOptionsProgram, BadUsageEndsWithStatusTwoAndAMessageOnStandardError)
 }
 
 }  // namespace
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -10,7 +10,7 @@
 #include "examine/ring_membership.hpp"
 #include "textio/read_status.hpp"
 
-namespace korvane2::inspect {
+namespace korvane2::examine {
 namespace {
 
 // Free format needs no columns: each record is written on one line here.
@@ -127,4 +127,4 @@ TEST(InspectReaderRings, AnUnreadableRingRecordNamesItsLineAndItem) {
 }
 
 }  // namespace
-}  // namespace korvane2::inspect
+}  // namespace korvane2::examine

@@ -19,8 +19,8 @@
 namespace korvane2::testing {
 namespace {
 
-using inspect::Rgb;
-using inspect::SvgGeometry;
+using examine::Rgb;
+using examine::SvgGeometry;
 
 // An 8-bit RGB or RGBA PNG, decoded.
 struct Image {
@@ -152,7 +152,7 @@ TEST_F(InspectSvg, CentralBodyLiesAtTheCentreOfEachPanel) {
   const Image img = picture(flat_rings());
   ASSERT_GT(img.width, 0);
   for (int panel : {0, 1}) {
-    const Pixels mark = in_panel(img, panel, inspect::kCentralBodyColour);
+    const Pixels mark = in_panel(img, panel, examine::kCentralBodyColour);
     ASSERT_GT(mark.count, 20) << "panel " << panel;
     EXPECT_NEAR(mark.sumX / mark.count, SvgGeometry::centre_x(panel), 0.5) << "panel " << panel;
     EXPECT_NEAR(mark.sumY / mark.count, SvgGeometry::centre_y(), 0.5) << "panel " << panel;
@@ -164,8 +164,8 @@ TEST_F(InspectSvg, EveryRingHasItsColourAndFlatRingsLieOnTheXAxisOfTheXZPanel) {
   const Image img = picture(flat_rings());
   ASSERT_GT(img.width, 0);
   for (int ring = 1; ring <= 3; ++ring) {
-    const Pixels xy = in_panel(img, 0, inspect::ring_colour(ring));
-    const Pixels xz = in_panel(img, 1, inspect::ring_colour(ring));
+    const Pixels xy = in_panel(img, 0, examine::ring_colour(ring));
+    const Pixels xz = in_panel(img, 1, examine::ring_colour(ring));
     // 13, 23 and 33 dots of a few pixels each.
     EXPECT_GT(xy.count, (3 + 10 * ring) * 4) << "ring " << ring;
     EXPECT_GT(xz.count, 0) << "ring " << ring;
@@ -174,14 +174,14 @@ TEST_F(InspectSvg, EveryRingHasItsColourAndFlatRingsLieOnTheXAxisOfTheXZPanel) {
     EXPECT_GE(xz.top, SvgGeometry::centre_y() - 4) << "ring " << ring;
     EXPECT_LE(xz.bottom, SvgGeometry::centre_y() + 4) << "ring " << ring;
   }
-  EXPECT_NE(inspect::ring_colour(1), inspect::ring_colour(2));
+  EXPECT_NE(examine::ring_colour(1), examine::ring_colour(2));
 }
 
 TEST_F(InspectSvg, InclinedRingsAreNotFlatInTheXZPanel) {
   const Image img = picture(flat_rings().set(14, "0.6"));
   ASSERT_GT(img.width, 0);
   // The outer ring, 5.2 AU across in x-y, tilted by 0.6 rad: sin 0.6 of its extent in z.
-  const Pixels xz = in_panel(img, 1, inspect::ring_colour(3));
+  const Pixels xz = in_panel(img, 1, examine::ring_colour(3));
   EXPECT_GT(xz.bottom - xz.top, 100);
 }
 
